@@ -1,0 +1,63 @@
+#pragma once
+// The SQL engine is the system's SQLite 3 library, loaded at run time by name and reached
+// through entry points looked up by name. Databases and query results live in numbered slots;
+// the program uses number 0 for both. A result is copied at once into a grid owned here:
+// grid row 0 holds the column names, rows 1..row_count() the data. Failures are recorded as
+// the last error text.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace olv {
+
+class AccessLayer {
+public:
+    // Returned by execute without a database and by queries without a database slot: neither
+    // 0 (success) nor 1 (the engine's general SQL error).
+    static constexpr int kNoDatabase = -1;
+
+    AccessLayer();
+    ~AccessLayer();
+    AccessLayer(const AccessLayer&) = delete;
+    AccessLayer& operator=(const AccessLayer&) = delete;
+
+    // "sqlite" and "sqlite.dll" both mean the system's libsqlite3.so.0; OLVESSA_SQLITE_LIBRARY
+    // names another file. Returns the library handle or nullptr.
+    void* load_engine(const std::string& name = "sqlite");
+    void* engine_loaded() const;
+    void unload_engine();
+
+    // Engine database handle or nullptr.
+    void* open_database(const std::string& file_name);
+    void* open_numbered_database(std::int32_t number, const std::string& file_name);
+    int close_database(std::int32_t number);
+    int close_current_database();
+    bool has_current_database() const;
+
+    int query_table(std::string_view statement);
+    int query_numbered_table(std::int32_t result_number, std::string_view statement);
+    int row_count();
+    int table_row_count(std::int32_t result_number);
+    // Copy of a cell of the current result ("" on any failure, with the last error recorded).
+    std::string cell_text(std::int32_t row, std::int32_t column);
+    // The same without copying and without recording errors: nullptr for NULL or out of range.
+    // Valid until the current result is replaced.
+    const char* cell(std::int32_t row, std::int32_t column) const;
+    int column_count() const;
+
+    // Engine result code (0 success), or kNoDatabase.
+    int execute(std::string_view statement);
+    int execute_on(std::int32_t number, std::string_view statement);
+    // True while a transaction is open on the current database (the engine is not in
+    // autocommit mode).
+    bool in_transaction() const;
+
+    const std::string& last_error() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace olv

@@ -1,0 +1,83 @@
+#pragma once
+// Creating, loading, inserting, flushing and deleting records.
+#include "store/store.h"
+
+#include <string>
+#include <string_view>
+
+namespace olv {
+
+// --- Schema ---------------------------------------------------------------------------------
+// Opens (and so creates) the file as the current database, runs the six schema statements and
+// inserts the users row (key 1, the name, view 0, "£", "%dd/%mm/%yyyy"). False when the file
+// could not be opened.
+bool create_database(Store& store, const std::string& path, const std::string& user_name);
+
+// --- Loading --------------------------------------------------------------------------------
+enum class LoadStatus {
+    Loaded,
+    Unreadable, // not a database, corrupt, unreadable, or holding none of the six tables
+};
+// Replaces the six lists with the rows of the current database (the restart list is kept);
+// the users row sets the store's currency and date mask.
+LoadStatus load_all_records(Store& store);
+
+// --- Keys -----------------------------------------------------------------------------------
+// A new key for a table: `now`, or the next larger value no record of that list holds.
+Key new_client_key(const Store& store, DateValue now);
+Key new_project_key(const Store& store, DateValue now);
+Key new_objective_key(const Store& store, DateValue now);
+Key new_task_key(const Store& store, DateValue now);
+Key new_time_entry_key(const Store& store, DateValue now);
+
+// --- Statements (exact texts; every user text quoted with escape_quotes) ---------------------
+std::string insert_client_sql(Key key, std::string_view name, double rate);
+std::string insert_project_sql(Key key, std::string_view title, Key client_key, DateValue start,
+                               DateValue end, double rate);
+std::string insert_objective_sql(Key key, std::string_view title, Key project_key,
+                                 DateValue start, DateValue end);
+std::string insert_task_sql(Key key, bool completed, std::string_view title, Key objective_key,
+                            DateValue start, DateValue end, bool accepted);
+std::string insert_time_entry_sql(Key key, Key task_key, DateValue day);
+
+std::string update_sql(const TimeEntry& entry);
+std::string update_sql(const UserRecord& user);
+std::string update_sql(const ClientRecord& client);
+std::string update_sql(const ProjectRecord& project);
+std::string update_sql(const ObjectiveRecord& objective);
+std::string update_sql(const TaskRecord& task);
+
+// --- Inserting ------------------------------------------------------------------------------
+struct FlushResult {
+    int failed_records = 0; // each one shows "Could not write to Database"
+    bool committed = true;
+};
+
+// Runs an insert statement of a client, project, objective or task. On success (result 0)
+// flushes every modified record and reloads all lists; otherwise changes nothing.
+struct InsertResult {
+    int rc = 0;
+    FlushResult flush;
+};
+InsertResult insert_and_reload(Store& store, const std::string& statement);
+
+// Inserts today's entry of a task for its timer and appends it to the entries list (timing 1).
+// Returns the engine result; on failure nothing is appended.
+int insert_time_entry(Store& store, Key task_key, DateValue now, DateValue today);
+
+// --- Flushing -------------------------------------------------------------------------------
+// Writes every modified record in one transaction: time entries, users, clients, projects,
+// objectives, tasks. A record's flag is cleared only once the transaction committed and its own
+// statement succeeded.
+FlushResult flush(Store& store);
+
+// --- Deleting -------------------------------------------------------------------------------
+enum class DeleteOutcome { NoRecord, UserItem, Deleted };
+// Deletes the record at the tree position with everything beneath it from the database and
+// the lists (the caller has asked for confirmation and flushed).
+DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position);
+// Deletes one time entry (by index in the entries list); the element goes only when the
+// statement succeeded. Returns the engine result.
+int delete_time_entry_record(Store& store, std::size_t entry_index);
+
+} // namespace olv

@@ -1,0 +1,70 @@
+#pragma once
+// What the views work on: the store, the clocks, the modal-window interface, the view flags and
+// the main window's widgets. The shell builds one for the main window; tests build their own.
+#include "common/clock.h"
+#include "store/store.h"
+#include "views/event.h"
+#include "views/prompter.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+class QTextEdit;
+class QStatusBar;
+
+namespace olv {
+
+enum class DialogMode { New, Edit };
+
+struct ViewState {
+    bool to_do_list_shown = false;
+    bool time_entries_shown = false;
+    bool is_printing = false;
+    // Tree position whose notes the notes box shows.
+    std::int32_t previous_selection = 0;
+    DialogMode dialog_mode = DialogMode::New;
+    // Parents chosen by New Item for the next insert.
+    Key parent_client = 0;
+    Key parent_project = 0;
+    Key parent_objective = 0;
+};
+
+struct Workspace {
+    Workspace(Store& store_, const Clock& clock_, Prompter& prompter_)
+        : store(store_), clock(clock_), prompter(prompter_) {}
+
+    Store& store;
+    const Clock& clock;
+    Prompter& prompter;
+    ViewState state;
+
+    QWidget* main_window = nullptr; // owner of dialogs and message boxes
+    QTreeWidget* tree = nullptr;    // item tree (60)
+    QTreeWidget* list = nullptr;    // detail list (50), report style
+    QTextEdit* notes = nullptr;     // notes box (49)
+    QStatusBar* status_bar = nullptr;
+
+    // Tree items by tree position, renewed at every build.
+    std::vector<QTreeWidgetItem*> tree_items;
+
+    // Dialogs and small windows raise their events (OK, Cancel, Return, Escape) through this;
+    // the shell connects it to the dispatcher.
+    std::function<void(const Event&)> post_event;
+    // The "UserName" setting, read at the moment of the call.
+    std::function<std::string()> user_name;
+
+    // Open non-modal windows by window id; opening one again replaces it.
+    QPointer<QWidget> client_dialog;
+    QPointer<QWidget> project_dialog;
+    QPointer<QWidget> objective_dialog;
+    QPointer<QWidget> task_dialog;
+    QPointer<QWidget> preferences_window;
+    QPointer<QWidget> about_window;
+};
+
+} // namespace olv
