@@ -1,0 +1,20 @@
+#pragma once
+// The detail list and the notes box for the selected tree item.
+#include "views/workspace.h"
+
+namespace olv {
+
+// The detail list's properties and its six starting columns ("Date", "Time", "Billed", "Rate",
+// "Total", hidden "temp"), set once when the main window is built.
+void setup_detail_list(QTreeWidget* list);
+
+// Fills the detail list and the notes box for the item at the position.
+void show_item_details(Workspace& ws, std::int32_t position);
+// Copies the notes box text into the project, objective or task shown at that position.
+void store_notes(Workspace& ws, std::int32_t position);
+
+// Runs the flush and shows "Could not write to Database" for every record that failed, after
+// the transaction has ended.
+void flush_records(Workspace& ws);
+
+} // namespace olv

@@ -1,0 +1,12 @@
+#pragma once
+// New Item, Edit Item, Delete Item and the time-entry delete.
+#include "views/workspace.h"
+
+namespace olv {
+
+void new_item(Workspace& ws, std::int32_t position);
+void edit_item(Workspace& ws);
+void delete_item(Workspace& ws);
+void delete_time_entry(Workspace& ws);
+
+} // namespace olv

@@ -1,0 +1,20 @@
+#pragma once
+// Task timers and time entries.
+#include "views/workspace.h"
+
+#include <QString>
+
+namespace olv {
+
+void toggle_timer(Workspace& ws, std::int32_t position);
+// One second for every timed entry, and the status-bar clock.
+void timer_tick(Workspace& ws);
+void update_running_row(Workspace& ws, std::int32_t position);
+void stop_all_timers(Workspace& ws);
+void toggle_complete(Workspace& ws, std::int32_t position);
+void toggle_accepted(Workspace& ws, std::int32_t position);
+void toggle_billed(Workspace& ws, int row);
+// Takes an edited Time cell into the entry of that row; false when the text was refused.
+bool set_entry_time(Workspace& ws, const QString& text, int row, int column);
+
+} // namespace olv

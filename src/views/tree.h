@@ -1,0 +1,29 @@
+#pragma once
+// The item tree: user, clients, projects, objectives, tasks. A record's tree_pos is the index of
+// its item in depth-first order, renewed at every build.
+#include "views/workspace.h"
+
+namespace olv {
+
+// Tree properties set once when the main window is built (lines, expand buttons, editable
+// labels, background colour 254, 254, 240).
+void setup_item_tree(QTreeWidget* tree);
+
+// select_key <= -2: recompute every tree_pos and task_rate only (the tree keeps its items).
+// select_key >= -1: refill the tree and select the record whose key equals it (the user item
+// when none does). Restarts the timers of the restart list.
+void rebuild_tree(Workspace& ws, std::int32_t select_key);
+// Icons of tasks, objectives and projects follow their completion and due dates.
+void refresh_status_icons(Workspace& ws);
+void set_tree_icon(Workspace& ws, std::int32_t position, int image);
+
+// The tree's current position, -1 when nothing is selected.
+std::int32_t current_position(const Workspace& ws);
+RecordRef current_record(const Workspace& ws);
+QTreeWidgetItem* tree_item_at(const Workspace& ws, std::int32_t position);
+// Expands and selects the item at the position and makes it the current item.
+void select_tree_position(Workspace& ws, std::int32_t position);
+// Removes the item at the position with its subtree; positions are stale until the next build.
+void remove_tree_item(Workspace& ws, std::int32_t position);
+
+} // namespace olv
