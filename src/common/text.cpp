@@ -1,0 +1,210 @@
+#include "common/text.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace olv {
+
+namespace {
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::size_t skip_blanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && is_blank(text[i]))
+        ++i;
+    return i;
+}
+
+// Code points of the bytes 80-9F in Windows-1252. The five bytes the code page leaves unused
+// keep their C1 control code points, so no byte is lost.
+constexpr std::array<char32_t, 32> kWindows1252High{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void append_utf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Decimal exponent of the leading digit of a number text such as "0.00012e-3" (here -7), used
+// only to tell an overflow from an underflow.
+long decimal_magnitude(std::string_view number) {
+    std::size_t i = 0;
+    long integer_digits = 0;
+    bool leading = true;
+    long leading_fraction_zeros = 0;
+    while (i < number.size() && is_digit(number[i])) {
+        if (!(leading && number[i] == '0')) {
+            leading = false;
+            ++integer_digits;
+        }
+        ++i;
+    }
+    if (i < number.size() && number[i] == '.') {
+        ++i;
+        while (leading && i < number.size() && number[i] == '0') {
+            ++leading_fraction_zeros;
+            ++i;
+        }
+    }
+    while (i < number.size() && is_digit(number[i]))
+        ++i;
+    long exponent = 0;
+    if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+        ++i;
+        const bool negative = i < number.size() && number[i] == '-';
+        if (i < number.size() && (number[i] == '-' || number[i] == '+'))
+            ++i;
+        for (; i < number.size() && is_digit(number[i]); ++i)
+            exponent = std::min(exponent * 10 + (number[i] - '0'), 100000L);
+        if (negative)
+            exponent = -exponent;
+    }
+    const long position = leading ? -leading_fraction_zeros - 1 : integer_digits - 1;
+    return position + exponent;
+}
+
+} // namespace
+
+std::string escape_quotes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out;
+}
+
+bool is_valid_utf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        if (b0 < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+        if (b0 >= 0xC2 && b0 <= 0xDF) {
+            length = 2;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            length = 3;
+            if (b0 == 0xE0)
+                low = 0xA0; // no overlong forms
+            if (b0 == 0xED)
+                high = 0x9F; // no surrogates
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            length = 4;
+            if (b0 == 0xF0)
+                low = 0x90;
+            if (b0 == 0xF4)
+                high = 0x8F; // nothing above U+10FFFF
+        } else {
+            return false;
+        }
+        if (text.size() - i < length)
+            return false;
+        const auto b1 = static_cast<unsigned char>(text[i + 1]);
+        if (b1 < low || b1 > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            const auto b = static_cast<unsigned char>(text[i + k]);
+            if (b < 0x80 || b > 0xBF)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string text_from_database(std::string_view raw) {
+    if (is_valid_utf8(raw))
+        return std::string(raw);
+    std::string out;
+    out.reserve(raw.size() + raw.size() / 2);
+    for (const char c : raw) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 && b <= 0x9F)
+            append_utf8(out, kWindows1252High[b - 0x80]);
+        else
+            append_utf8(out, b);
+    }
+    return out;
+}
+
+// A run of digits too long for 32 bits keeps its low 32 bits, as the value would in a 32-bit
+// register; keys and dates are never that long.
+std::int32_t to_int32(std::string_view text) {
+    std::size_t i = skip_blanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::uint32_t value = 0;
+    for (; i < text.size() && is_digit(text[i]); ++i)
+        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    if (negative)
+        value = 0u - value;
+    return static_cast<std::int32_t>(value);
+}
+
+double to_real(std::string_view text) {
+    std::size_t i = skip_blanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // A second sign is not part of a number; from_chars would take a "-" here.
+    if (i >= text.size() || text[i] == '-' || text[i] == '+')
+        return 0.0;
+    const std::string_view number = text.substr(i);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::invalid_argument)
+        return 0.0;
+    if (error == std::errc::result_out_of_range) {
+        const std::string_view read(number.data(), static_cast<std::size_t>(end - number.data()));
+        value = decimal_magnitude(read) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return negative ? -value : value;
+}
+
+// A value that rounds to zero is written without a sign ("0.00", never "-0.00").
+std::string two_decimals(double value) {
+    char buffer[400];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    if (error != std::errc())
+        return "0.00";
+    std::string out(buffer, end);
+    if (out.size() > 1 && out[0] == '-' && out.find_first_not_of("0.", 1) == std::string::npos)
+        out.erase(0, 1);
+    return out;
+}
+
+} // namespace olv
