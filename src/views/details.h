@@ -12,6 +12,9 @@ void setup_detail_list(QTreeWidget* list);
 void show_item_details(Workspace& ws, std::int32_t position);
 // Copies the notes box text into the project, objective or task shown at that position.
 void store_notes(Workspace& ws, std::int32_t position);
+// Stores the notes box into the item it was shown for, then shows the item at the position and
+// remembers it as the item the notes box belongs to.
+void show_item_keeping_notes(Workspace& ws, std::int32_t position);
 
 // Runs the flush and shows "Could not write to Database" for every record that failed, after
 // the transaction has ended.

@@ -3,7 +3,10 @@
 // time-entry view, the detail list's row colours, and renaming items by editing tree labels.
 #include "views/workspace.h"
 
+#include <QRect>
 #include <QString>
+
+class QLineEdit;
 
 namespace olv {
 
@@ -13,5 +16,18 @@ void install_list_editing(Workspace& ws);
 void commit_cell_edit(Workspace& ws);
 // Gives the client, project, objective or task at the position a new name.
 void rename_item(Workspace& ws, std::int32_t position, const QString& text);
+
+// What the time-entry view shows of the editing: the frame of the last clicked cell and the open
+// cell editor.
+struct CellEditing {
+    bool frame_shown = false;
+    int row = -1;
+    int column = -1;
+    QRect frame; // in the list's viewport
+    QLineEdit* editor = nullptr;
+    int edit_row = -1;
+    int edit_column = -1;
+};
+CellEditing cell_editing(const Workspace& ws);
 
 } // namespace olv

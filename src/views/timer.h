@@ -3,6 +3,7 @@
 #include "views/workspace.h"
 
 #include <QString>
+#include <optional>
 
 namespace olv {
 
@@ -16,5 +17,11 @@ void toggle_accepted(Workspace& ws, std::int32_t position);
 void toggle_billed(Workspace& ws, int row);
 // Takes an edited Time cell into the entry of that row; false when the text was refused.
 bool set_entry_time(Workspace& ws, const QString& text, int row, int column);
+
+// A task's tree label: its title, followed by " (Running)" while its timer runs.
+QString task_label(const TaskRecord& task);
+// The seconds of a Time cell: "HH:MM:SS" and "D/HH:MM:SS" as the list shows them (one hour digit
+// will do), or "H:MM"; nothing for any other text.
+std::optional<std::int32_t> parse_entry_time(const QString& text);
 
 } // namespace olv

@@ -20,10 +20,17 @@ void set_tree_icon(Workspace& ws, std::int32_t position, int image);
 // The tree's current position, -1 when nothing is selected.
 std::int32_t current_position(const Workspace& ws);
 RecordRef current_record(const Workspace& ws);
+// The record at a tree position: users, clients, projects, objectives, tasks, first match. Looked
+// up through the last build's table, so it stays cheap on large trees.
+RecordRef record_at_position(const Workspace& ws, std::int32_t position);
 QTreeWidgetItem* tree_item_at(const Workspace& ws, std::int32_t position);
 // Expands and selects the item at the position and makes it the current item.
 void select_tree_position(Workspace& ws, std::int32_t position);
 // Removes the item at the position with its subtree; positions are stale until the next build.
 void remove_tree_item(Workspace& ws, std::int32_t position);
+
+// Empties the restart list and puts in the key of every running task, so that the next build
+// restarts their timers on their new positions.
+void remember_running_tasks(Workspace& ws);
 
 } // namespace olv

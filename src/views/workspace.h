@@ -19,6 +19,8 @@ class QStatusBar;
 
 namespace olv {
 
+class Page;
+
 enum class DialogMode { New, Edit };
 
 struct ViewState {
@@ -51,6 +53,9 @@ struct Workspace {
 
     // Tree items by tree position, renewed at every build.
     std::vector<QTreeWidgetItem*> tree_items;
+    // The record each tree position was built from (list indices as of the last build; checked
+    // against the record's tree_pos before use, since the lists may have changed since).
+    std::vector<RecordRef> tree_records;
 
     // Dialogs and small windows raise their events (OK, Cancel, Return, Escape) through this;
     // the shell connects it to the dispatcher.
@@ -65,6 +70,9 @@ struct Workspace {
     QPointer<QWidget> task_dialog;
     QPointer<QWidget> preferences_window;
     QPointer<QWidget> about_window;
+
+    // The page being drawn while state.is_printing is set; nullptr otherwise.
+    Page* page = nullptr;
 };
 
 } // namespace olv

@@ -1,0 +1,208 @@
+#include "views/details.h"
+
+#include "reports/figures.h"
+#include "reports/format.h"
+#include "store/operations.h"
+#include "views/detail_list_delegate.h"
+#include "views/tree.h"
+
+#include <QHeaderView>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <array>
+
+namespace olv {
+
+namespace {
+
+constexpr int kColumns = 6;
+constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
+constexpr Qt::Alignment kCentre = Qt::AlignCenter;
+
+struct Column {
+    QString title;
+    int width;
+    Qt::Alignment alignment;
+};
+using Columns = std::array<Column, kColumns>;
+
+void set_columns(QTreeWidget* list, const Columns& columns) {
+    QTreeWidgetItem* header = list->headerItem();
+    for (int i = 0; i < kColumns; ++i) {
+        const Column& c = columns[static_cast<std::size_t>(i)];
+        header->setText(i, c.title);
+        header->setTextAlignment(i, c.alignment);
+        list->setColumnWidth(i, c.width);
+    }
+}
+
+QTreeWidgetItem* make_row(const QStringList& cells, const Columns& columns) {
+    auto* item = new QTreeWidgetItem(cells);
+    for (int i = 0; i < kColumns; ++i)
+        item->setTextAlignment(i, columns[static_cast<std::size_t>(i)].alignment);
+    return item;
+}
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QStringList figure_cells(const Store& store, const QString& hidden, const QString& label,
+                         const Figures& f) {
+    return {hidden,
+            label,
+            text(format_duration(f.total_seconds)),
+            text(format_duration(f.billed_seconds)),
+            text(format_money(store.currency, f.earned)),
+            text(format_money(store.currency, f.billed_amount))};
+}
+
+void show_report(Workspace& ws, const Report& report, const QString& hidden) {
+    const Columns columns{{{QString(), 0, kCentre},
+                           {text(report.first_column), 174, kLeft},
+                           {QStringLiteral("Total Time"), 65, kCentre},
+                           {QStringLiteral("Time Billed"), 65, kCentre},
+                           {QStringLiteral("Total Earned"), 75, kCentre},
+                           {QStringLiteral("Total Billed"), 70, kCentre}}};
+    set_columns(ws.list, columns);
+
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(static_cast<qsizetype>(report.rows.size()) + 2);
+    for (const ReportRow& row : report.rows)
+        rows.append(
+            make_row(figure_cells(ws.store, hidden, text(row.label), row.figures), columns));
+    rows.append(make_row(QStringList(kColumns, QString()), columns));
+    rows.append(make_row(figure_cells(ws.store, QString(), QStringLiteral("Total"), report.totals),
+                         columns));
+    ws.list->addTopLevelItems(rows);
+}
+
+void show_time_entries(Workspace& ws, std::size_t task_index) {
+    const Columns columns{{{QStringLiteral("Date"), 124, kCentre},
+                           {QStringLiteral("Time"), 90, kCentre},
+                           {QStringLiteral("Billed"), 60, kCentre},
+                           {QStringLiteral("Rate"), 80, kCentre},
+                           {QStringLiteral("Total"), 95, kCentre},
+                           {QStringLiteral("Other"), 0, kCentre}}};
+    set_columns(ws.list, columns);
+    ws.state.time_entries_shown = true;
+
+    Store& store = ws.store;
+    const TaskRecord& task = store.lists.tasks[task_index];
+    const QString rate = text(format_money(store.currency, task.task_rate));
+    QList<QTreeWidgetItem*> rows;
+    std::int32_t row = 0;
+    for (std::size_t e : store.children().entries_of_task(task_index)) {
+        TimeEntry& entry = store.lists.entries[e];
+        entry.list_row = row++;
+        rows.append(make_row(
+            {text(format_date(store.date_mask, entry.date)), text(format_duration(entry.Time)),
+             entry.billed ? QStringLiteral("Yes") : QStringLiteral("No"), rate,
+             text(format_money(store.currency, amount_for(entry.Time, task.task_rate))), QString()},
+            columns));
+    }
+    ws.list->addTopLevelItems(rows);
+}
+
+void show_notes(Workspace& ws, const std::string& notes) {
+    if (ws.notes)
+        ws.notes->setPlainText(text(notes));
+}
+
+} // namespace
+
+void setup_detail_list(QTreeWidget* list) {
+    list->setColumnCount(kColumns);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setAllColumnsShowFocus(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->header()->setStretchLastSection(false);
+    list->header()->setMinimumSectionSize(0);
+    list->header()->setSectionsMovable(false);
+    list->setItemDelegate(new DetailListDelegate(list));
+    set_columns(list, {{{QStringLiteral("Date"), 80, kLeft},
+                        {QStringLiteral("Time"), 60, kLeft},
+                        {QStringLiteral("Billed"), 40, kLeft},
+                        {QStringLiteral("Rate"), 50, kLeft},
+                        {QStringLiteral("Total"), 60, kLeft},
+                        {QStringLiteral("temp"), 0, kLeft}}});
+}
+
+void show_item_details(Workspace& ws, std::int32_t position) {
+    ws.list->clear();
+    ws.state.time_entries_shown = false;
+    ws.state.to_do_list_shown = false;
+
+    Store& store = ws.store;
+    const RecordRef ref = record_at_position(ws, position);
+    switch (ref.kind) {
+    case RecordKind::User:
+        show_report(ws, user_report(store, ref.index), QStringLiteral("-"));
+        show_notes(ws, {});
+        break;
+    case RecordKind::Client:
+        show_report(ws, client_report(store, ref.index), QStringLiteral("?"));
+        show_notes(ws, {});
+        break;
+    case RecordKind::Project:
+        show_report(ws, project_report(store, ref.index), QString());
+        show_notes(ws, store.lists.projects[ref.index].project_note);
+        break;
+    case RecordKind::Objective:
+        show_report(ws, objective_report(store, ref.index), QString());
+        show_notes(ws, store.lists.objectives[ref.index].ob_notes);
+        break;
+    case RecordKind::Task:
+        show_time_entries(ws, ref.index);
+        show_notes(ws, store.lists.tasks[ref.index].Task_Notes);
+        break;
+    case RecordKind::None:
+        break;
+    }
+}
+
+void store_notes(Workspace& ws, std::int32_t position) {
+    if (!ws.notes)
+        return;
+    RecordLists& lists = ws.store.lists;
+    const RecordRef ref = record_at_position(ws, position);
+    std::string* notes = nullptr;
+    bool* modified = nullptr;
+    switch (ref.kind) {
+    case RecordKind::Project:
+        notes = &lists.projects[ref.index].project_note;
+        modified = &lists.projects[ref.index].modified;
+        break;
+    case RecordKind::Objective:
+        notes = &lists.objectives[ref.index].ob_notes;
+        modified = &lists.objectives[ref.index].modified;
+        break;
+    case RecordKind::Task:
+        notes = &lists.tasks[ref.index].Task_Notes;
+        modified = &lists.tasks[ref.index].modified;
+        break;
+    default:
+        return;
+    }
+    *notes = ws.notes->toPlainText().toStdString();
+    *modified = true;
+}
+
+void show_item_keeping_notes(Workspace& ws, std::int32_t position) {
+    store_notes(ws, ws.state.previous_selection);
+    show_item_details(ws, position);
+    ws.state.previous_selection = position;
+}
+
+void flush_records(Workspace& ws) {
+    const FlushResult result = flush(ws.store);
+    for (int i = 0; i < result.failed_records; ++i)
+        ws.prompter.message(ws.main_window, QStringLiteral("Error"),
+                            QStringLiteral("Could not write to Database"));
+}
+
+} // namespace olv

@@ -1,0 +1,60 @@
+#include "views/dialogs.h"
+
+#include "views/ids.h"
+#include "views/item_dialog.h"
+
+#include <QCheckBox>
+
+namespace olv {
+
+namespace {
+
+void open_dialog(Workspace& ws, int window) {
+    close_window(ws, window);
+    auto* dialog = new ItemDialog(ws, window);
+    *window_slot(ws, window) = dialog;
+    dialog->show();
+    dialog->activateWindow();
+}
+
+} // namespace
+
+void open_client_dialog(Workspace& ws) {
+    open_dialog(ws, id::ClientDialog);
+}
+
+void open_project_dialog(Workspace& ws) {
+    open_dialog(ws, id::ProjectDialog);
+}
+
+void open_objective_dialog(Workspace& ws) {
+    open_dialog(ws, id::ObjectiveDialog);
+}
+
+void open_task_dialog(Workspace& ws) {
+    open_dialog(ws, id::TaskDialog);
+}
+
+void task_accepted_clicked(Workspace& ws) {
+    const ItemDialog* dialog = item_dialog(ws, id::TaskDialog);
+    if (!dialog)
+        return;
+    if (dialog->accepted_box()->isChecked() && !dialog->completed_box()->isChecked())
+        dialog->completed_box()->setChecked(true);
+}
+
+void close_window(Workspace& ws, int window) {
+    QPointer<QWidget>* slot = window_slot(ws, window);
+    if (!slot)
+        return;
+    if (QWidget* open = slot->data()) {
+        *slot = nullptr;
+        // Closed from inside its own button's signal: destroyed once that has returned.
+        open->hide();
+        open->deleteLater();
+    }
+    if (ws.main_window)
+        ws.main_window->activateWindow();
+}
+
+} // namespace olv

@@ -1,0 +1,203 @@
+#include "views/item_commands.h"
+
+#include "common/dates.h"
+#include "common/text.h"
+#include "store/operations.h"
+#include "views/details.h"
+#include "views/dialogs.h"
+#include "views/ids.h"
+#include "views/item_dialog.h"
+#include "views/tree.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace olv {
+
+namespace {
+
+void error(Workspace& ws, const char* text) {
+    ws.prompter.message(ws.main_window, QStringLiteral("Error"), QString::fromUtf8(text));
+}
+
+bool confirm_deletion(Workspace& ws) {
+    return ws.prompter.confirm(ws.main_window, QStringLiteral("Information"),
+                               QStringLiteral("Please Confirm Deletion"));
+}
+
+QString rate_text(double rate) {
+    return QString::fromStdString(two_decimals(rate));
+}
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Shows the year, month and day of a date value; an invalid date leaves the picker as it was.
+void set_picker(QDateEdit* picker, DateValue d) {
+    const QDate day(date_year(d), date_month(d), date_day(d));
+    if (day.isValid())
+        picker->setDate(day);
+}
+
+ItemDialog* open_dialog_for(Workspace& ws, int window) {
+    switch (window) {
+    case id::ClientDialog:
+        open_client_dialog(ws);
+        break;
+    case id::ProjectDialog:
+        open_project_dialog(ws);
+        break;
+    case id::ObjectiveDialog:
+        open_objective_dialog(ws);
+        break;
+    default:
+        open_task_dialog(ws);
+        break;
+    }
+    return item_dialog(ws, window);
+}
+
+} // namespace
+
+void new_item(Workspace& ws, std::int32_t position) {
+    ViewState& state = ws.state;
+    state.parent_client = 0;
+    state.parent_project = 0;
+    state.parent_objective = 0;
+
+    const RecordLists& lists = ws.store.lists;
+    const RecordRef ref = record_at_position(ws, std::max(0, position));
+    ItemDialog* dialog = nullptr;
+    switch (ref.kind) {
+    case RecordKind::User:
+        dialog = open_dialog_for(ws, id::ClientDialog);
+        break;
+    case RecordKind::Client: {
+        const ClientRecord& client = lists.clients[ref.index];
+        state.parent_client = client.key;
+        dialog = open_dialog_for(ws, id::ProjectDialog);
+        dialog->rate_field()->setText(rate_text(client.client_rate));
+        break;
+    }
+    case RecordKind::Project:
+        state.parent_project = lists.projects[ref.index].key;
+        dialog = open_dialog_for(ws, id::ObjectiveDialog);
+        break;
+    case RecordKind::Objective:
+        state.parent_objective = lists.objectives[ref.index].key;
+        dialog = open_dialog_for(ws, id::TaskDialog);
+        break;
+    case RecordKind::Task:
+    case RecordKind::None:
+        // Tasks have no children.
+        return;
+    }
+    dialog->title_field()->setFocus();
+    state.dialog_mode = DialogMode::New;
+}
+
+void edit_item(Workspace& ws) {
+    const RecordLists& lists = ws.store.lists;
+    const RecordRef ref = current_record(ws);
+    switch (ref.kind) {
+    case RecordKind::Client: {
+        const ClientRecord& client = lists.clients[ref.index];
+        ItemDialog* dialog = open_dialog_for(ws, id::ClientDialog);
+        dialog->title_field()->setText(text(client.client_name));
+        dialog->rate_field()->setText(rate_text(client.client_rate));
+        break;
+    }
+    case RecordKind::Project: {
+        const ProjectRecord& project = lists.projects[ref.index];
+        ItemDialog* dialog = open_dialog_for(ws, id::ProjectDialog);
+        dialog->title_field()->setText(text(project.project_title));
+        dialog->rate_field()->setText(rate_text(project.project_rate));
+        set_picker(dialog->start_picker(), project.project_date);
+        set_picker(dialog->end_picker(), project.project_end);
+        break;
+    }
+    case RecordKind::Objective: {
+        const ObjectiveRecord& objective = lists.objectives[ref.index];
+        ItemDialog* dialog = open_dialog_for(ws, id::ObjectiveDialog);
+        dialog->title_field()->setText(text(objective.ob_title));
+        set_picker(dialog->start_picker(), objective.ob_date);
+        set_picker(dialog->end_picker(), objective.ob_end);
+        break;
+    }
+    case RecordKind::Task: {
+        const TaskRecord& task = lists.tasks[ref.index];
+        if (task.running) {
+            error(ws, "Please Stop the timer");
+            return;
+        }
+        ItemDialog* dialog = open_dialog_for(ws, id::TaskDialog);
+        dialog->title_field()->setText(text(task.task_title));
+        set_picker(dialog->start_picker(), task.Task_Date);
+        set_picker(dialog->end_picker(), task.Task_End);
+        dialog->completed_box()->setChecked(task.task_complete != 0);
+        dialog->accepted_box()->setChecked(task.task_checked != 0);
+        break;
+    }
+    case RecordKind::User:
+    case RecordKind::None:
+        return;
+    }
+    ws.state.dialog_mode = DialogMode::Edit;
+}
+
+void delete_item(Workspace& ws) {
+    const std::int32_t position = current_position(ws);
+    if (!confirm_deletion(ws))
+        return;
+    // Notes typed into the notes box go into their item while tree positions still hold.
+    store_notes(ws, ws.state.previous_selection);
+    flush_records(ws);
+
+    switch (delete_tree_item_records(ws.store, position)) {
+    case DeleteOutcome::UserItem:
+        error(ws, "I don't think you want to do that");
+        return;
+    case DeleteOutcome::NoRecord:
+        return;
+    case DeleteOutcome::Deleted:
+        break;
+    }
+    // Tasks that ran under the deleted item are gone; the others start again after the reload.
+    remember_running_tasks(ws);
+    remove_tree_item(ws, position);
+    load_all_records(ws.store);
+    ws.state.previous_selection = -1;
+    rebuild_tree(ws, -3);
+    show_item_keeping_notes(ws, std::max(0, current_position(ws)));
+}
+
+void delete_time_entry(Workspace& ws) {
+    if (!confirm_deletion(ws))
+        return;
+    const std::int32_t position = current_position(ws);
+    const RecordRef ref = record_at_position(ws, position);
+    if (ref.kind == RecordKind::Task && ws.state.time_entries_shown) {
+        const TaskRecord& task = ws.store.lists.tasks[ref.index];
+        if (task.running) {
+            error(ws, "Please stop the timer");
+            show_item_keeping_notes(ws, position);
+            return;
+        }
+        QTreeWidgetItem* current = ws.list->currentItem();
+        const int row = current ? ws.list->indexOfTopLevelItem(current) : -1;
+        for (std::size_t e : ws.store.children().entries_of_task(ref.index)) {
+            if (ws.store.lists.entries[e].list_row != row)
+                continue;
+            if (delete_time_entry_record(ws.store, e) != 0)
+                error(ws, "Could not write to Database");
+            break;
+        }
+    }
+    show_item_keeping_notes(ws, position);
+}
+
+} // namespace olv

@@ -1,0 +1,269 @@
+#include "views/item_dialog.h"
+
+#include "views/ids.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <span>
+
+namespace olv {
+
+namespace {
+
+enum class Kind { Label, Field, Frame, Button, Check, StartPicker, EndPicker };
+
+struct Control {
+    Kind kind;
+    int id; // 0 for controls without an id
+    QRect geometry;
+    const char* text;
+};
+
+struct DialogLayout {
+    int window;
+    const char* title;
+    QSize size;
+    int ok, cancel, return_event, escape_event;
+    std::span<const Control> controls;
+};
+
+// Controls in creation order, which is also the order of the Tab key.
+constexpr Control kClientControls[] = {
+    {Kind::Label, 0, {10, 20, 70, 20}, "Client Name"},
+    {Kind::Field, id::ClientName, {80, 20, 240, 20}, ""},
+    {Kind::Label, 0, {10, 70, 60, 20}, "Client Rate"},
+    {Kind::Field, id::ClientRate, {80, 70, 100, 20}, ""},
+    {Kind::Frame, 0, {0, 0, 340, 130}, ""},
+    {Kind::Button, id::ClientOk, {230, 50, 60, 30}, "OK"},
+    {Kind::Button, id::ClientCancel, {230, 90, 60, 30}, "Cancel"},
+};
+
+constexpr Control kProjectControls[] = {
+    {Kind::Label, 0, {10, 20, 70, 20}, "Project Title"},
+    {Kind::Field, id::ProjectTitle, {80, 20, 240, 20}, ""},
+    {Kind::Label, 0, {10, 50, 60, 20}, "Project Start"},
+    {Kind::Label, 0, {10, 80, 60, 20}, "Project End"},
+    {Kind::Frame, 0, {0, 0, 340, 150}, ""},
+    {Kind::Button, id::ProjectOk, {230, 60, 60, 30}, "OK"},
+    {Kind::Button, id::ProjectCancel, {230, 100, 60, 30}, "Cancel"},
+    {Kind::Label, 0, {10, 110, 60, 20}, "Project Rate"},
+    {Kind::Field, id::ProjectRate, {80, 110, 70, 20}, ""},
+    {Kind::StartPicker, 0, {80, 50, 100, 22}, ""},
+    {Kind::EndPicker, 0, {80, 80, 100, 22}, ""},
+};
+
+constexpr Control kObjectiveControls[] = {
+    {Kind::Label, 0, {10, 20, 70, 20}, "Title"},
+    {Kind::Field, id::ObjectiveTitle, {80, 20, 240, 20}, ""},
+    {Kind::Label, 0, {10, 50, 60, 20}, "Start Date"},
+    {Kind::Label, 0, {10, 80, 60, 20}, "End Date"},
+    {Kind::Frame, 0, {0, 0, 340, 130}, ""},
+    {Kind::Button, id::ObjectiveOk, {230, 50, 60, 30}, "OK"},
+    {Kind::Button, id::ObjectiveCancel, {230, 90, 60, 30}, "Cancel"},
+    {Kind::StartPicker, 0, {80, 50, 100, 22}, ""},
+    {Kind::EndPicker, 0, {80, 80, 100, 22}, ""},
+};
+
+constexpr Control kTaskControls[] = {
+    {Kind::Label, 0, {10, 20, 70, 20}, "Task Title"},
+    {Kind::Field, id::TaskTitle, {80, 20, 240, 20}, ""},
+    {Kind::Label, 0, {10, 50, 60, 20}, "Task Start"},
+    {Kind::Label, 0, {10, 80, 60, 20}, "Task End"},
+    {Kind::Frame, 0, {0, 0, 340, 150}, ""},
+    {Kind::Button, id::TaskOk, {230, 50, 60, 30}, "OK"},
+    {Kind::Button, id::TaskCancel, {230, 90, 60, 30}, "Cancel"},
+    {Kind::Label, 0, {10, 110, 60, 20}, "Completed"},
+    {Kind::Check, id::TaskCompleted, {80, 110, 20, 20}, ""},
+    {Kind::Check, id::TaskAcceptedBox, {190, 110, 20, 20}, ""},
+    {Kind::Label, 0, {130, 110, 50, 20}, "Accepted"},
+    {Kind::StartPicker, 0, {80, 50, 100, 22}, ""},
+    {Kind::EndPicker, 0, {80, 80, 100, 22}, ""},
+};
+
+const DialogLayout& layout_of(int window) {
+    static const DialogLayout layouts[] = {
+        {id::ClientDialog,
+         "Client",
+         {341, 131},
+         id::ClientOk,
+         id::ClientCancel,
+         id::ClientReturn,
+         id::ClientEscape,
+         kClientControls},
+        {id::ProjectDialog,
+         "Project",
+         {340, 150},
+         id::ProjectOk,
+         id::ProjectCancel,
+         id::ProjectReturn,
+         id::ProjectEscape,
+         kProjectControls},
+        {id::ObjectiveDialog,
+         "Objective",
+         {341, 131},
+         id::ObjectiveOk,
+         id::ObjectiveCancel,
+         id::ObjectiveReturn,
+         id::ObjectiveEscape,
+         kObjectiveControls},
+        {id::TaskDialog,
+         "Task",
+         {340, 150},
+         id::TaskOk,
+         id::TaskCancel,
+         id::TaskReturn,
+         id::TaskEscape,
+         kTaskControls},
+    };
+    for (const DialogLayout& layout : layouts)
+        if (layout.window == window)
+            return layout;
+    return layouts[0];
+}
+
+QDateEdit* make_picker(QWidget* parent, const Clock& clock) {
+    auto* picker = new QDateEdit(parent);
+    picker->setCalendarPopup(true);
+    picker->setDateRange(QDate(1970, 1, 1), QDate(2038, 1, 18));
+    const WallTime now = clock.wall_now();
+    picker->setDate(QDate(now.year, now.month, now.day));
+    return picker;
+}
+
+void centre_over_active_window(QWidget* dialog, QWidget* owner) {
+    const QWidget* over = QApplication::activeWindow();
+    if (!over || over == dialog)
+        over = owner;
+    QRect area;
+    if (over && over->isVisible())
+        area = over->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isValid())
+        dialog->move(area.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+}
+
+} // namespace
+
+ItemDialog::ItemDialog(Workspace& ws, int window)
+    : QWidget(ws.main_window, Qt::Window), ws_(ws), window_(window) {
+    const DialogLayout& layout = layout_of(window);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QString::number(window));
+    setWindowTitle(QString::fromUtf8(layout.title));
+    resize(layout.size);
+
+    const auto post = [&ws](const Event& event) {
+        if (ws.post_event)
+            ws.post_event(event);
+    };
+
+    for (const Control& c : layout.controls) {
+        QWidget* widget = nullptr;
+        const QString text = QString::fromUtf8(c.text);
+        switch (c.kind) {
+        case Kind::Label:
+            widget = new QLabel(text, this);
+            break;
+        case Kind::Field: {
+            auto* field = new QLineEdit(this);
+            if (!title_)
+                title_ = field;
+            else
+                rate_ = field;
+            widget = field;
+            break;
+        }
+        case Kind::Frame: {
+            auto* frame = new QGroupBox(this);
+            frame->setGeometry(c.geometry);
+            // The frame only draws a border; clicks must reach the controls it surrounds.
+            frame->lower();
+            frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+            continue;
+        }
+        case Kind::Button: {
+            auto* button = new QPushButton(text, this);
+            button->setAutoDefault(false);
+            const Event event = control_event(c.id, window);
+            connect(button, &QPushButton::clicked, this, [post, event] { post(event); });
+            widget = button;
+            break;
+        }
+        case Kind::Check: {
+            auto* box = new QCheckBox(this);
+            if (c.id == id::TaskCompleted) {
+                completed_ = box;
+            } else {
+                accepted_ = box;
+                const Event event = control_event(c.id, window);
+                connect(box, &QCheckBox::clicked, this, [post, event] { post(event); });
+            }
+            widget = box;
+            break;
+        }
+        case Kind::StartPicker:
+            widget = start_ = make_picker(this, ws.clock);
+            break;
+        case Kind::EndPicker:
+            widget = end_ = make_picker(this, ws.clock);
+            break;
+        }
+        if (c.id != 0)
+            widget->setObjectName(QString::number(c.id));
+        widget->setGeometry(c.geometry);
+    }
+
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        const Event event = menu_event(layout.return_event, window);
+        connect(shortcut, &QShortcut::activated, this, [post, event] { post(event); });
+    }
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    const Event escape_event = menu_event(layout.escape_event, window);
+    connect(escape, &QShortcut::activated, this, [post, escape_event] { post(escape_event); });
+
+    centre_over_active_window(this, ws.main_window);
+}
+
+void ItemDialog::closeEvent(QCloseEvent* event) {
+    if (QPointer<QWidget>* slot = window_slot(ws_, window_); slot && *slot == this)
+        *slot = nullptr;
+    event->accept();
+    if (ws_.main_window)
+        ws_.main_window->activateWindow();
+}
+
+ItemDialog* item_dialog(Workspace& ws, int window) {
+    QPointer<QWidget>* slot = window_slot(ws, window);
+    return slot ? qobject_cast<ItemDialog*>(slot->data()) : nullptr;
+}
+
+QPointer<QWidget>* window_slot(Workspace& ws, int window) {
+    switch (window) {
+    case id::ClientDialog:
+        return &ws.client_dialog;
+    case id::ProjectDialog:
+        return &ws.project_dialog;
+    case id::ObjectiveDialog:
+        return &ws.objective_dialog;
+    case id::TaskDialog:
+        return &ws.task_dialog;
+    case id::AboutWindow:
+        return &ws.about_window;
+    case id::PreferencesWindow:
+        return &ws.preferences_window;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace olv

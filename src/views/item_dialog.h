@@ -1,0 +1,51 @@
+#pragma once
+// The window of the Client (63), Project (72), Objective (79) and Task (85) dialogs: fixed
+// controls carrying their ids as objectName, OK / Cancel / Return / Escape raised as events.
+#include "views/workspace.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QDateEdit;
+class QLineEdit;
+
+namespace olv {
+
+class ItemDialog final : public QWidget {
+    Q_OBJECT
+public:
+    ItemDialog(Workspace& ws, int window);
+
+    int window_id() const { return window_; }
+    // Name or title field: 64, 73, 80 or 86.
+    QLineEdit* title_field() const { return title_; }
+    // Rate field: 65 or 77; null in the Objective and Task dialogs.
+    QLineEdit* rate_field() const { return rate_; }
+    // Date pickers; null in the Client dialog.
+    QDateEdit* start_picker() const { return start_; }
+    QDateEdit* end_picker() const { return end_; }
+    // Task dialog check boxes 25 ("Completed") and 26 ("Accepted"); null elsewhere.
+    QCheckBox* completed_box() const { return completed_; }
+    QCheckBox* accepted_box() const { return accepted_; }
+
+protected:
+    // The close box discards what was typed, as Cancel does.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Workspace& ws_;
+    int window_;
+    QLineEdit* title_ = nullptr;
+    QLineEdit* rate_ = nullptr;
+    QDateEdit* start_ = nullptr;
+    QDateEdit* end_ = nullptr;
+    QCheckBox* completed_ = nullptr;
+    QCheckBox* accepted_ = nullptr;
+};
+
+// The open dialog of a window id, or null.
+ItemDialog* item_dialog(Workspace& ws, int window);
+// Where the Workspace keeps the open window of an id (63, 72, 79, 85, 92, 95); null for others.
+QPointer<QWidget>* window_slot(Workspace& ws, int window);
+
+} // namespace olv

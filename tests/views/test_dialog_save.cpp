@@ -1,0 +1,272 @@
+// OK in the item dialogs: the checks, the inserts and the edits.
+#include "test_registry.h"
+#include "view_helpers.h"
+#include "views/item_commands.h"
+
+#include <QTest>
+
+using namespace olv;
+using namespace olv::testing;
+
+namespace {
+
+// Client "Acme" (rate 30) > project "Web" (rate 40) > objective "Build" > task "Code".
+struct Small {
+    Key acme, web, build, code;
+    explicit Small(ViewsFixture& f) {
+        acme = f.add_client("Acme", 30);
+        web = f.add_project(acme, "Web", 40);
+        build = f.add_objective(web, "Build");
+        code = f.add_task(build, "Code");
+    }
+};
+
+int ok_of(int window) {
+    switch (window) {
+    case id::ClientDialog:
+        return id::ClientOk;
+    case id::ProjectDialog:
+        return id::ProjectOk;
+    case id::ObjectiveDialog:
+        return id::ObjectiveOk;
+    default:
+        return id::TaskOk;
+    }
+}
+
+std::size_t record_count(const Store& store, int window) {
+    switch (window) {
+    case id::ClientDialog:
+        return store.lists.clients.size();
+    case id::ProjectDialog:
+        return store.lists.projects.size();
+    case id::ObjectiveDialog:
+        return store.lists.objectives.size();
+    default:
+        return store.lists.tasks.size();
+    }
+}
+
+} // namespace
+
+class DialogSaveTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void checks_data() {
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<QDate>("end");
+        QTest::addColumn<QString>("message");
+        const QDate d1(2026, 12, 1);
+        const QDate d2(2026, 12, 2);
+        QTest::newRow("client without a name")
+            << "Robin" << id::ClientDialog << "" << d1 << d1 << ":) The Client with No Name?";
+        QTest::newRow("project without a title, dates also wrong")
+            << "Acme" << id::ProjectDialog << "" << d2 << d1
+            << "You need to give this project a Title";
+        QTest::newRow("objective without a title") << "Web" << id::ObjectiveDialog << "" << d1 << d1
+                                                   << "You need to give this Objective a Title";
+        QTest::newRow("task without a title")
+            << "Build" << id::TaskDialog << "" << d1 << d1 << "You need to give this Task a Title";
+        QTest::newRow("project ending before it starts")
+            << "Acme" << id::ProjectDialog << "P" << d2 << d1
+            << "End Date must be after Start Date";
+        QTest::newRow("objective ending before it starts")
+            << "Web" << id::ObjectiveDialog << "O" << d2 << d1
+            << "End Date must be after Start Date";
+        QTest::newRow("task ending before it starts")
+            << "Build" << id::TaskDialog << "T" << d2 << d1 << "End Date must be after Start Date";
+        QTest::newRow("one day is enough") << "Acme" << id::ProjectDialog << "P" << d1 << d1 << "";
+        QTest::newRow("a title of blanks is a title")
+            << "Web" << id::ObjectiveDialog << "   " << d1 << d2 << "";
+    }
+    void checks() {
+        QFETCH(QString, parent);
+        QFETCH(int, window);
+        QFETCH(QString, title);
+        QFETCH(QDate, start);
+        QFETCH(QDate, end);
+        QFETCH(QString, message);
+        ViewsFixture f;
+        const Small s(f);
+        f.select(parent.toUtf8().constData());
+        new_item(*f.ws, current_position(*f.ws));
+        ItemDialog* dialog = f.dialog(window);
+        QVERIFY(dialog);
+        type_into(dialog, dialog->title_field()->objectName().toInt(), title);
+        if (dialog->start_picker()) {
+            dialog->start_picker()->setDate(start);
+            dialog->end_picker()->setDate(end);
+        }
+        const std::size_t before = record_count(*f.store, window);
+        click_button(dialog, ok_of(window));
+        if (message.isEmpty()) {
+            QVERIFY(f.messages().isEmpty());
+            QCOMPARE(record_count(*f.store, window), before + 1);
+            QVERIFY(!f.dialog(window));
+            return;
+        }
+        QCOMPARE(f.messages(), QStringList{message});
+        QCOMPARE(f.prompter.shown.at(0).title, QStringLiteral("Error"));
+        // The dialog stays as typed and OK can be pressed again.
+        QCOMPARE(f.dialog(window), dialog);
+        QCOMPARE(dialog->title_field()->text(), title);
+        QCOMPARE(record_count(*f.store, window), before);
+        QCOMPARE(f.ws->state.dialog_mode, DialogMode::New);
+    }
+
+    void a_new_record_is_stored_as_typed_and_selected() {
+        ViewsFixture f;
+        const Small s(f);
+        f.select("Acme");
+        new_item(*f.ws, current_position(*f.ws));
+        ItemDialog* dialog = f.dialog(id::ProjectDialog);
+        type_into(dialog, id::ProjectTitle, QStringLiteral("Bob's \"big\" shop"));
+        type_into(dialog, id::ProjectRate, QStringLiteral("12.345 an hour"));
+        dialog->start_picker()->setDate(QDate(2004, 3, 1));
+        dialog->end_picker()->setDate(QDate(2004, 3, 31));
+        click_button(dialog, id::ProjectOk);
+        QCOMPARE(f.tree->currentItem()->text(0), QStringLiteral("Bob's \"big\" shop"));
+        QCOMPARE(f.ws->state.dialog_mode, DialogMode::Edit);
+        const RecordRef ref = current_record(*f.ws);
+        QCOMPARE(ref.kind, RecordKind::Project);
+        const ProjectRecord& p = f.store->lists.projects[ref.index];
+        QCOMPARE(p.project_title, std::string("Bob's \"big\" shop"));
+        QCOMPARE(p.client_key, s.acme);
+        QCOMPARE(p.project_rate, 12.35);
+        QCOMPARE(p.project_date, make_date(2004, 3, 1, 0, 0, 0));
+        QCOMPARE(p.project_end, make_date(2004, 3, 31, 0, 0, 0));
+
+        // Letters only give a rate of 0.
+        f.select("Robin");
+        new_item(*f.ws, 0);
+        type_into(f.dialog(id::ClientDialog), id::ClientName, QStringLiteral("Zed"));
+        type_into(f.dialog(id::ClientDialog), id::ClientRate, QStringLiteral("lots"));
+        click_button(f.dialog(id::ClientDialog), id::ClientOk);
+        QCOMPARE(f.store->lists.clients.back().client_name, std::string("Zed"));
+        QCOMPARE(f.store->lists.clients.back().client_rate, 0.0);
+    }
+
+    void a_refused_insert_keeps_the_dialog_in_new_mode() {
+        ViewsFixture f;
+        const Small s(f);
+        f.select("Web");
+        new_item(*f.ws, current_position(*f.ws));
+        ItemDialog* dialog = f.dialog(id::ObjectiveDialog);
+        type_into(dialog, id::ObjectiveTitle, QStringLiteral("Second"));
+        QCOMPARE(f.store->db.execute("ALTER TABLE objectives RENAME TO kept_aside"), 0);
+        click_button(dialog, id::ObjectiveOk);
+        QCOMPARE(f.messages(), QStringList{"Could not write to Database"});
+        QCOMPARE(f.dialog(id::ObjectiveDialog), dialog);
+        QCOMPARE(f.ws->state.dialog_mode, DialogMode::New);
+        QCOMPARE(f.store->lists.objectives.size(), std::size_t(1));
+
+        // Once the database takes it, the same OK inserts the objective, not an edit of "Web".
+        QCOMPARE(f.store->db.execute("ALTER TABLE kept_aside RENAME TO objectives"), 0);
+        click_button(dialog, id::ObjectiveOk);
+        QCOMPARE(f.messages().size(), 1);
+        QCOMPARE(f.store->lists.objectives.size(), std::size_t(2));
+        QVERIFY(f.item("Second"));
+        QVERIFY(f.item("Web"));
+        QVERIFY(!f.dialog(id::ObjectiveDialog));
+    }
+
+    void an_edit_changes_the_selected_record_in_place() {
+        ViewsFixture f;
+        const Small s(f);
+        f.add_entry(s.code, f.today(), 3600, false);
+        f.select("Web");
+        QTreeWidgetItem* web_item = f.tree->currentItem();
+        edit_item(*f.ws);
+        ItemDialog* dialog = f.dialog(id::ProjectDialog);
+        QCOMPARE(dialog->title_field()->text(), QStringLiteral("Web"));
+        QCOMPARE(dialog->rate_field()->text(), QStringLiteral("40.00"));
+        QCOMPARE(dialog->start_picker()->date(), QDate(2026, 1, 1));
+        QCOMPARE(dialog->end_picker()->date(), QDate(2027, 6, 30));
+        type_into(dialog, id::ProjectTitle, QStringLiteral("Web shop"));
+        type_into(dialog, id::ProjectRate, QStringLiteral("50"));
+        click_button(dialog, id::ProjectOk);
+        QVERIFY(!f.dialog(id::ProjectDialog));
+        // The same tree item, renamed; the list shows the new figures at once.
+        QCOMPARE(f.tree->currentItem(), web_item);
+        QCOMPARE(web_item->text(0), QStringLiteral("Web shop"));
+        QCOMPARE(f.rows().last(), QStringLiteral("|Total|01:00:00|00:00:00|£50.00|£0.00"));
+        const ProjectRecord& p = f.store->lists.projects.at(0);
+        QVERIFY(p.modified);
+        QCOMPARE(p.project_rate, 50.0);
+        QCOMPARE(p.project_date, make_date(2026, 1, 1, 0, 0, 0));
+        // Its tasks take the new rate without a reload.
+        f.select("Code");
+        QCOMPARE(f.rows(), QStringList{"10/12/2026|01:00:00|No|£50.00|£50.00|"});
+        QCOMPARE(f.store->lists.projects.size(), std::size_t(1));
+
+        f.restart();
+        QCOMPARE(f.store->lists.projects.at(0).project_title, std::string("Web shop"));
+        QCOMPARE(f.store->lists.projects.at(0).project_rate, 50.0);
+    }
+
+    void a_task_edit_stores_both_boxes_as_ticked() {
+        ViewsFixture f;
+        const Small s(f);
+        f.select("Code");
+        edit_item(*f.ws);
+        ItemDialog* dialog = f.dialog(id::TaskDialog);
+        QVERIFY(!dialog->completed_box()->isChecked());
+        dialog->accepted_box()->setChecked(true);
+        dialog->end_picker()->setDate(QDate(2026, 12, 20));
+        click_button(dialog, id::TaskOk);
+        const TaskRecord& t = f.store->lists.tasks.at(0);
+        QCOMPARE(t.task_complete, 0);
+        QCOMPARE(t.task_checked, 1);
+        QCOMPARE(t.Task_End, make_date(2026, 12, 20, 0, 0, 0));
+        QVERIFY(t.modified);
+    }
+
+    void ok_acts_on_whatever_is_selected_when_pressed() {
+        ViewsFixture f;
+        const Small s(f);
+        f.add_client("Bolt", 20);
+        // New for one client, cancelled; Edit of another client then changes that one only.
+        f.select("Acme");
+        new_item(*f.ws, current_position(*f.ws));
+        click_button(f.dialog(id::ProjectDialog), id::ProjectCancel);
+        f.select("Bolt");
+        edit_item(*f.ws);
+        type_into(f.dialog(id::ClientDialog), id::ClientName, QStringLiteral("Bolt & Co"));
+        // Another item of a different level: OK leaves the dialog open and changes nothing.
+        f.select("Web");
+        click_button(f.dialog(id::ClientDialog), id::ClientOk);
+        QVERIFY(f.dialog(id::ClientDialog));
+        QVERIFY(f.item("Bolt"));
+        // Another client: OK changes that one.
+        f.select("Acme");
+        click_button(f.dialog(id::ClientDialog), id::ClientOk);
+        QVERIFY(!f.dialog(id::ClientDialog));
+        QVERIFY(f.item("Bolt & Co"));
+        QCOMPARE(f.store->lists.clients.size(), std::size_t(2));
+        QCOMPARE(f.store->lists.projects.size(), std::size_t(1));
+        QVERIFY(f.messages().isEmpty());
+    }
+
+    void notes_typed_before_an_insert_stay_with_their_item() {
+        ViewsFixture f;
+        const Small s(f);
+        f.select("Build");
+        f.notes->setPlainText(QStringLiteral("objective notes"));
+        // A new client sorts before "Acme" and moves every position down by one.
+        new_item(*f.ws, 0);
+        type_into(f.dialog(id::ClientDialog), id::ClientName, QStringLiteral("Aardvark"));
+        click_button(f.dialog(id::ClientDialog), id::ClientOk);
+        QCOMPARE(f.tree->currentItem()->text(0), QStringLiteral("Aardvark"));
+        f.select("Code");
+        QCOMPARE(f.store->lists.objectives.at(0).ob_notes, std::string("objective notes"));
+        QCOMPARE(f.store->lists.tasks.at(0).Task_Notes, std::string());
+        QCOMPARE(f.store->lists.projects.at(0).project_note, std::string());
+    }
+};
+
+OLV_TEST_CLASS(DialogSaveTest)
+#include "test_dialog_save.moc"

@@ -1,0 +1,254 @@
+// Task timers, the one-second tick and the edits of a time entry.
+#include "test_registry.h"
+#include "view_helpers.h"
+#include "views/item_commands.h"
+
+#include <QStatusBar>
+#include <QTest>
+
+using namespace olv;
+using namespace olv::testing;
+
+namespace {
+
+// Client "C" > project "P" (rate 36) > objective "O" > tasks "T" and "U"; "T" is selected.
+struct OneObjective {
+    Key objective = 0;
+    explicit OneObjective(ViewsFixture& f, DateValue task_start = make_date(2026, 1, 1, 0, 0, 0)) {
+        const Key client = f.add_client("C");
+        const Key project = f.add_project(client, "P", 36);
+        objective = f.add_objective(project, "O");
+        f.add_task(objective, "T", make_date(2027, 6, 30, 0, 0, 0), task_start);
+        f.add_task(objective, "U", make_date(2027, 7, 30, 0, 0, 0));
+        f.select("T");
+    }
+};
+
+TaskRecord& task_named(ViewsFixture& f, const std::string& title) {
+    for (TaskRecord& t : f.store->lists.tasks)
+        if (t.task_title == title)
+            return t;
+    return f.store->lists.tasks.front();
+}
+
+enum class Refusal {
+    StartComplete,
+    StartTooEarly,
+    CompleteRunning,
+    AcceptOpen,
+    EditRunning,
+    DeleteEntryRunning
+};
+
+} // namespace
+
+class TimerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void refusals_data() {
+        QTest::addColumn<Refusal>("refusal");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("running_after");
+        QTest::newRow("a complete task does not start")
+            << Refusal::StartComplete << QStringList{} << false;
+        QTest::newRow("a task does not start before its day")
+            << Refusal::StartTooEarly
+            << QStringList{"This task is not scheduled to start until 11/12/2026"} << false;
+        QTest::newRow("a running task is not completed")
+            << Refusal::CompleteRunning << QStringList{"Please stop the task first"} << true;
+        QTest::newRow("an open task is not accepted")
+            << Refusal::AcceptOpen << QStringList{"The task is not yet complete"} << false;
+        QTest::newRow("a running task is not edited")
+            << Refusal::EditRunning << QStringList{"Please Stop the timer"} << true;
+        QTest::newRow("an entry of a running task is not deleted")
+            << Refusal::DeleteEntryRunning
+            << QStringList{"Please Confirm Deletion", "Please stop the timer"} << true;
+    }
+    void refusals() {
+        QFETCH(Refusal, refusal);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, running_after);
+        ViewsFixture f;
+        const OneObjective o(f, refusal == Refusal::StartTooEarly ? make_date(2026, 12, 11, 0, 0, 0)
+                                                                  : make_date(2026, 1, 1, 0, 0, 0));
+        Workspace& ws = *f.ws;
+        const std::int32_t t = current_position(ws);
+        TaskRecord& task = task_named(f, "T");
+        switch (refusal) {
+        case Refusal::StartComplete:
+            task.task_complete = 1;
+            toggle_timer(ws, t);
+            break;
+        case Refusal::StartTooEarly:
+            toggle_timer(ws, t);
+            break;
+        case Refusal::CompleteRunning:
+            toggle_timer(ws, t);
+            toggle_complete(ws, t);
+            QCOMPARE(task.task_complete, 0);
+            break;
+        case Refusal::AcceptOpen:
+            toggle_accepted(ws, t);
+            QCOMPARE(task.task_checked, 0);
+            break;
+        case Refusal::EditRunning:
+            toggle_timer(ws, t);
+            edit_item(ws);
+            QVERIFY(!f.dialog(id::TaskDialog));
+            break;
+        case Refusal::DeleteEntryRunning:
+            toggle_timer(ws, t);
+            f.list->setCurrentItem(f.list->topLevelItem(0));
+            delete_time_entry(ws);
+            QCOMPARE(f.entries_of("T").size(), std::size_t(1));
+            break;
+        }
+        QCOMPARE(f.messages(), messages);
+        for (const auto& shown : f.prompter.shown)
+            if (shown.text != QStringLiteral("Please Confirm Deletion"))
+                QCOMPARE(shown.title, QStringLiteral("Error"));
+        QCOMPARE(bool(task.running), running_after);
+        QCOMPARE(tree_item_at(ws, t)->text(0),
+                 running_after ? QStringLiteral("T (Running)") : QStringLiteral("T"));
+        if (!running_after)
+            QVERIFY(f.entries_of("T").empty());
+    }
+
+    void a_task_starts_on_its_first_day() {
+        ViewsFixture f;
+        const OneObjective o(f, make_date(2026, 12, 11, 0, 0, 0));
+        f.clock.set_wall({2026, 12, 11, 0, 0, 0});
+        toggle_timer(*f.ws, current_position(*f.ws));
+        QVERIFY(f.messages().isEmpty());
+        QVERIFY(task_named(f, "T").running);
+        QCOMPARE(f.entries_of("T").at(0).date, make_date(2026, 12, 11, 0, 0, 0));
+        QCOMPARE(f.rows().size(), 1);
+    }
+
+    void a_start_the_database_refuses_is_undone() {
+        ViewsFixture f;
+        const OneObjective o(f);
+        QCOMPARE(f.store->db.execute("DROP TABLE task_detail"), 0);
+        toggle_timer(*f.ws, current_position(*f.ws));
+        QCOMPARE(f.messages(), QStringList{"Could not write to Database"});
+        QVERIFY(!task_named(f, "T").running);
+        QVERIFY(f.item("T"));
+        QVERIFY(f.store->lists.entries.empty());
+        f.tick(3);
+        QVERIFY(f.store->lists.entries.empty());
+    }
+
+    void every_timed_entry_counts_while_the_list_stays_put() {
+        ViewsFixture f;
+        const OneObjective o(f);
+        Workspace& ws = *f.ws;
+        toggle_timer(ws, f.position_of("T"));
+        toggle_timer(ws, f.position_of("U"));
+        f.select("C");
+        const QStringList client_rows = f.rows();
+        f.tick(4);
+        QCOMPARE(f.rows(), client_rows);
+        QCOMPARE(f.entries_of("T").at(0).Time, 4);
+        QCOMPARE(f.entries_of("U").at(0).Time, 4);
+        QVERIFY(f.entries_of("U").at(0).modified);
+        QCOMPARE(f.main_window.statusBar()->currentMessage(),
+                 QStringLiteral("10/12/2026 : 09:00:04"));
+
+        // The shown task's row follows its entry; a stopped task's row stays as it is.
+        f.select("U (Running)");
+        toggle_timer(ws, current_position(ws));
+        f.tick(1);
+        QCOMPARE(f.cell(0, 1), QStringLiteral("00:00:04"));
+        f.select("T (Running)");
+        f.tick(3595);
+        QCOMPARE(f.rows(), QStringList{"10/12/2026|01:00:00|No|£36.00|£36.00|"});
+
+        stop_all_timers(ws);
+        QVERIFY(f.item("T"));
+        QVERIFY(!task_named(f, "T").running);
+        f.tick(5);
+        QCOMPARE(f.entries_of("T").at(0).Time, 3600);
+    }
+
+    void an_entry_keeps_its_day_past_midnight_and_a_new_day_gets_a_new_entry() {
+        ViewsFixture f;
+        const OneObjective o(f);
+        f.clock.set_wall({2026, 12, 10, 23, 59, 58});
+        toggle_timer(*f.ws, current_position(*f.ws));
+        f.tick(5);
+        QCOMPARE(f.entries_of("T").size(), std::size_t(1));
+        QCOMPARE(f.entries_of("T").at(0).date, make_date(2026, 12, 10, 0, 0, 0));
+        QCOMPARE(f.entries_of("T").at(0).Time, 5);
+
+        // A reload restarts the timer, which takes today's entry: a new one.
+        f.select("U");
+        new_item(*f.ws, f.position_of("O"));
+        type_into(f.dialog(id::TaskDialog), id::TaskTitle, QStringLiteral("V"));
+        click_button(f.dialog(id::TaskDialog), id::TaskOk);
+        QCOMPARE(f.entries_of("T").size(), std::size_t(2));
+        QCOMPARE(f.entries_of("T").at(1).date, make_date(2026, 12, 11, 0, 0, 0));
+        QVERIFY(task_named(f, "T").running);
+        f.tick(2);
+        QCOMPARE(f.entries_of("T").at(0).Time, 5);
+        QCOMPARE(f.entries_of("T").at(1).Time, 2);
+    }
+
+    void entry_times_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("HH:MM:SS") << "01:30:00" << true << 5400 << "01:30:00";
+        QTest::newRow("H:MM") << "1:30" << true << 5400 << "01:30:00";
+        QTest::newRow("one hour digit") << "2:05:09" << true << 7509 << "02:05:09";
+        QTest::newRow("days") << "1/02:03:04" << true << 93784 << "1/02:03:04";
+        QTest::newRow("a day's worth of hours") << "25:00:00" << true << 90000 << "1/01:00:00";
+        QTest::newRow("blanks around") << " 0:45 " << true << 2700 << "00:45:00";
+        QTest::newRow("zero") << "00:00:00" << true << 0 << "00:00:00";
+        QTest::newRow("letters") << "abc" << false << 125 << "00:02:05";
+        QTest::newRow("empty") << "" << false << 125 << "00:02:05";
+        QTest::newRow("minutes beyond 59") << "12:60" << false << 125 << "00:02:05";
+        QTest::newRow("seconds beyond 59") << "01:30:60" << false << 125 << "00:02:05";
+        QTest::newRow("hours beyond a day with days") << "1/24:00:00" << false << 125 << "00:02:05";
+        QTest::newRow("other separators") << "01-30-00" << false << 125 << "00:02:05";
+        QTest::newRow("one minute digit") << "1:5" << false << 125 << "00:02:05";
+        QTest::newRow("three hour digits") << "100:00:00" << false << 125 << "00:02:05";
+    }
+    void entry_times() {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(int, seconds);
+        QFETCH(QString, shown);
+        ViewsFixture f;
+        const OneObjective o(f);
+        f.add_entry(f.task("T").key, f.today(), 125, false);
+        f.select("T");
+        f.list->topLevelItem(0)->setText(1, typed);
+        QCOMPARE(set_entry_time(*f.ws, typed, 0, 1), accepted);
+        QCOMPARE(f.entries_of("T").at(0).Time, seconds);
+        QCOMPARE(f.entries_of("T").at(0).modified, accepted);
+        QCOMPARE(f.cell(0, 1), shown);
+        QCOMPARE(f.cell(0, 4), money(seconds / 3600.0 * 36));
+    }
+
+    void billed_toggles_back_and_forth() {
+        ViewsFixture f;
+        const OneObjective o(f);
+        f.add_entry(f.task("T").key, f.today(), 60, false);
+        f.select("T");
+        toggle_billed(*f.ws, 0);
+        QCOMPARE(f.cell(0, 2), QStringLiteral("Yes"));
+        QCOMPARE(f.entries_of("T").at(0).billed, 1);
+        toggle_billed(*f.ws, 0);
+        QCOMPARE(f.cell(0, 2), QStringLiteral("No"));
+        QCOMPARE(f.entries_of("T").at(0).billed, 0);
+        QVERIFY(f.entries_of("T").at(0).modified);
+        // A row without an entry changes nothing.
+        toggle_billed(*f.ws, 5);
+        QCOMPARE(f.rows().size(), 1);
+    }
+};
+
+OLV_TEST_CLASS(TimerTest)
+#include "test_timer.moc"
