@@ -1,0 +1,211 @@
+#include "app/application.h"
+
+#include "app/database_files.h"
+#include "app/dispatch.h"
+#include "app/input_box.h"
+#include "app/settings_store.h"
+#include "app/termination.h"
+#include "store/operations.h"
+#include "views/details.h"
+#include "views/dialogs.h"
+#include "views/ids.h"
+#include "views/list_editing.h"
+#include "views/timer.h"
+#include "views/tree.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTimer>
+
+namespace olv {
+
+Application::Application(const Clock& clock, Prompter& prompter, QObject* parent)
+    : QObject(parent), jobs_(clock), guarded_prompter_(prompter, jobs_),
+      workspace_(store_, clock, guarded_prompter_) {
+    workspace_.post_event = [this](const Event& event) { handle_event(event); };
+    workspace_.user_name = [this] {
+        return get_setting(settings_key_, QStringLiteral("UserName"));
+    };
+    jobs_.on_idle = [this] {
+        if (termination_pending_ && !ending_) {
+            termination_pending_ = false;
+            close_main_window();
+        }
+    };
+}
+
+Application::~Application() {
+    jobs_.stop();
+    jobs_.on_idle = nullptr;
+    delete termination_;
+    // The windows go before the store and the workspace they show.
+    main_window_.reset();
+    workspace_.main_window = nullptr;
+    workspace_.tree = nullptr;
+    workspace_.list = nullptr;
+    workspace_.notes = nullptr;
+    workspace_.status_bar = nullptr;
+}
+
+QString Application::default_database_path() const {
+    return start_directory_ + QStringLiteral("default.db");
+}
+
+bool Application::create_default_database() {
+    const QString path = default_database_path();
+    if (lock_.take(path) == DatabaseLock::Outcome::HeldElsewhere) {
+        guarded_prompter_.message(nullptr, QStringLiteral("Error"), database_in_use_text());
+        abandon();
+        return false;
+    }
+    create_database(store_, path.toStdString(), workspace_.user_name());
+    restart_engine(store_);
+    return true;
+}
+
+bool Application::start() {
+    Jobs::Busy busy(jobs_);
+    // A request that arrives during start-up is answered once it is over.
+    termination_ = new TerminationWatcher(this);
+    connect(termination_, &TerminationWatcher::termination_requested, this,
+            [this] { request_termination(); });
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this] { request_termination(); });
+    }
+
+    store_.db.load_engine("sqlite");
+
+    start_directory_ = QDir::currentPath();
+    if (!start_directory_.endsWith(QLatin1Char('/')))
+        start_directory_ += QLatin1Char('/');
+    settings_key_ = settings_file();
+
+    // First run: the user's name, then a new database in the start directory.
+    if (!settings_key_exists(settings_key_)) {
+        create_settings_key(settings_key_);
+        const QString name = input_box(QStringLiteral("Enter Username"), QString());
+        set_setting(settings_key_, QStringLiteral("UserName"), name.toStdString(),
+                    SettingType::Text, guarded_prompter_);
+        set_setting(settings_key_, QStringLiteral("Default Database"),
+                    default_database_path().toStdString(), SettingType::Text, guarded_prompter_);
+        if (!create_default_database())
+            return false;
+    }
+
+    database_path_ =
+        QString::fromStdString(get_setting(settings_key_, QStringLiteral("Default Database")));
+
+    // The remembered file is gone: a new "default.db" takes its place.
+    if (QFile probe(database_path_); !probe.open(QIODevice::ReadOnly)) {
+        database_path_ = default_database_path();
+        set_setting(settings_key_, QStringLiteral("Default Database"), database_path_.toStdString(),
+                    SettingType::Text, guarded_prompter_);
+        if (!create_default_database())
+            return false;
+    }
+
+    main_window_ = build_main_window(workspace_);
+    main_window_->on_command = [this](const Event& event) { handle_event(event); };
+    main_window_->on_view_event = [this](const Event& event) {
+        // Selection changes made by the program itself (tree rebuilds, the right-click
+        // selection of the tree sequence) are not user events.
+        if (!jobs_.busy())
+            handle_event(event);
+    };
+    main_window_->on_close = [this] {
+        close_main_window();
+        return true;
+    };
+
+    jobs_.start([this] { timer_tick(workspace_); }, [this] { flush_records(workspace_); },
+                [this] { refresh_status_icons(workspace_); });
+
+    open_database_file(*this, database_path_);
+    if (finished_)
+        return false;
+
+    install_list_editing(workspace_);
+
+    main_window_->hide();
+    main_window_->showNormal();
+    return true;
+}
+
+void Application::handle_event(const Event& event) {
+    if (ending_)
+        return;
+    if (event.type != EventType::Close) {
+        dispatch_event(*this, event);
+        return;
+    }
+    Jobs::Busy busy(jobs_);
+    switch (event.window) {
+    case id::MainWindow:
+        close_main_window();
+        break;
+    case id::ClientDialog:
+    case id::ProjectDialog:
+    case id::ObjectiveDialog:
+    case id::TaskDialog:
+    case id::PreferencesWindow:
+        close_window(workspace_, event.window);
+        break;
+    default: // the About window closes only through its OK button
+        break;
+    }
+}
+
+void Application::close_main_window() {
+    if (ending_)
+        return;
+    Jobs::Busy busy(jobs_);
+    save_sequence(*this);
+    store_.db.close_current_database();
+    end(0);
+}
+
+void Application::abandon() {
+    if (ending_)
+        return;
+    end(0);
+}
+
+void Application::end(int code) {
+    ending_ = true;
+    termination_pending_ = false;
+    jobs_.stop();
+    lock_.release();
+    if (main_window_)
+        main_window_->hide();
+    finished_ = true;
+    exit_code_ = code;
+    emit finished(code);
+}
+
+void Application::request_termination() {
+    if (ending_)
+        return;
+    if (!jobs_.busy()) {
+        close_main_window();
+        return;
+    }
+    // A handler is waiting for a modal window: close it (its Cancel or No), and the close
+    // sequence runs as soon as the handler has returned.
+    termination_pending_ = true;
+    close_modal_windows();
+}
+
+void Application::close_modal_windows() {
+    if (!termination_pending_ || ending_)
+        return;
+    if (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+    // A handler may open one box after another.
+    QTimer::singleShot(50, this, [this] { close_modal_windows(); });
+}
+
+} // namespace olv

@@ -1,0 +1,116 @@
+#include "app/database_files.h"
+
+#include "app/application.h"
+#include "app/settings_store.h"
+#include "store/operations.h"
+#include "views/details.h"
+#include "views/tree.h"
+
+#include <QFileInfo>
+
+namespace olv {
+
+namespace {
+
+const QString kError = QStringLiteral("Error");
+
+void clear_table_lists(Store& store) {
+    RecordLists& lists = store.lists;
+    lists.users.clear();
+    lists.clients.clear();
+    lists.projects.clear();
+    lists.objectives.clear();
+    lists.tasks.clear();
+    lists.entries.clear();
+    store.structure_changed();
+}
+
+// False (after saying so) when another window holds the file.
+bool lock_database(Application& app, const QString& path) {
+    if (app.lock().take(path) != DatabaseLock::Outcome::HeldElsewhere)
+        return true;
+    app.prompter().message(app.main_window(), kError, database_in_use_text());
+    return false;
+}
+
+} // namespace
+
+QString database_in_use_text() {
+    return QStringLiteral("This database is open in another Olvessa.project window");
+}
+
+void restart_engine(Store& store) {
+    store.db.close_database(1);
+    store.db.unload_engine();
+    store.db.load_engine("sqlite.dll");
+}
+
+void open_database_file(Application& app, const QString& path) {
+    Store& store = app.store();
+    Workspace& ws = app.workspace();
+    const auto refresh_twice = [&ws] {
+        refresh_status_icons(ws);
+        refresh_status_icons(ws);
+    };
+    if (!store.db.engine_loaded()) {
+        refresh_twice();
+        return;
+    }
+    if (!lock_database(app, path)) {
+        app.abandon();
+        return;
+    }
+
+    // A file the engine would create empty, or an empty one, is a new database.
+    const QFileInfo file(path);
+    if (!file.exists() || (file.isFile() && file.size() == 0)) {
+        create_database(store, path.toStdString(), ws.user_name ? ws.user_name() : std::string());
+        restart_engine(store);
+    }
+
+    void* handle = store.db.open_database(path.toStdString());
+    set_setting(app.settings_key(), QStringLiteral("Default Database"), path.toStdString(),
+                SettingType::Text, app.prompter(), app.main_window());
+    app.set_database_path(path);
+    if (!handle) {
+        refresh_twice();
+        return;
+    }
+
+    if (load_all_records(store) == LoadStatus::Unreadable) {
+        // Closed at once so that no flush can ever write into it.
+        store.db.close_current_database();
+        clear_table_lists(store);
+        app.prompter().message(app.main_window(), kError,
+                               QStringLiteral("Could not read Database\n") + path);
+    }
+    rebuild_tree(ws, -1);
+    if (!store.lists.users.empty()) {
+        const std::int32_t view = store.lists.users.front().user_View;
+        select_tree_position(ws, view);
+        show_item_details(ws, view);
+        ws.state.previous_selection = view;
+    }
+    refresh_twice();
+}
+
+void new_database(Application& app) {
+    Workspace& ws = app.workspace();
+    QString name = app.prompter().save_file_name(
+        app.main_window(), QStringLiteral("Olvessa.Project New Database"), app.start_directory(),
+        QStringLiteral("*.db"), QStringLiteral("Database (*.db)"));
+    if (name.isEmpty())
+        return;
+    if (!name.endsWith(QStringLiteral(".db"), Qt::CaseSensitive))
+        name += QStringLiteral(".db");
+
+    // What the periodic flush has not written yet belongs to the old file.
+    flush_records(ws);
+    if (!lock_database(app, name))
+        return;
+    create_database(app.store(), name.toStdString(), ws.user_name ? ws.user_name() : std::string());
+    restart_engine(app.store());
+    open_database_file(app, name);
+}
+
+} // namespace olv

@@ -1,0 +1,26 @@
+#pragma once
+// Which database file is in use: opening one, and File > New.
+#include <QString>
+
+namespace olv {
+
+class Application;
+struct Store;
+
+// Makes the file the current database: locks it, remembers it as "Default Database", loads
+// every record, builds the tree and shows the remembered item. A missing or empty file gets the
+// schema and the users row first; a file that cannot be read is reported and left untouched.
+// When another window holds the file the program ends without touching it.
+void open_database_file(Application& app, const QString& path);
+
+// File > New: asks for a file name (".db" appended unless it ends in exactly ".db"), flushes
+// the old file, creates the new one and opens it.
+void new_database(Application& app);
+
+// Closes database 1, unloads the engine and loads it again as "sqlite.dll".
+void restart_engine(Store& store);
+
+// The text of the message shown when another window holds a database.
+QString database_in_use_text();
+
+} // namespace olv

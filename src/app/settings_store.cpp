@@ -1,0 +1,70 @@
+#include "app/settings_store.h"
+
+#include "common/text.h"
+#include "views/prompter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace olv {
+
+QString settings_file() {
+    const QString named = qEnvironmentVariable("OLVESSA_SETTINGS");
+    if (!named.isEmpty())
+        return named;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Olvessa/Olvessa.project.conf");
+}
+
+bool settings_key_exists(const QString& key) {
+    if (!QFileInfo(key).isFile())
+        return false;
+    QFile file(key);
+    return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly);
+}
+
+bool create_settings_key(const QString& key) {
+    if (!QDir().mkpath(QFileInfo(key).absolutePath()))
+        return false;
+    QFile file(key);
+    return file.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
+bool set_setting(const QString& key, const QString& name, const std::string& value,
+                 SettingType type, Prompter& prompter, QWidget* parent) {
+    const auto fail = [&] {
+        prompter.message(parent, QStringLiteral("Fehler"),
+                         QStringLiteral("Ein Fehler ist aufgetreten"));
+        return false;
+    };
+    if (!settings_key_exists(key))
+        return fail();
+    QSettings settings(key, QSettings::IniFormat);
+    if (type == SettingType::Number)
+        settings.setValue(name, to_int32(value));
+    else
+        settings.setValue(name, QString::fromStdString(value));
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return fail();
+    return true;
+}
+
+std::string get_setting(const QString& key, const QString& name) {
+    if (!settings_key_exists(key))
+        return {};
+    QSettings settings(key, QSettings::IniFormat);
+    const QVariant value = settings.value(name);
+    if (!value.isValid())
+        return {};
+    // A hand-edited value with commas reads as a list; it still means one text.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(',')).toStdString();
+    return value.toString().toStdString();
+}
+
+} // namespace olv

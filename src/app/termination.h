@@ -1,0 +1,30 @@
+#pragma once
+// Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the window thread (a self-pipe read by a
+// socket notifier), so a termination request runs the same sequence as closing the main window.
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace olv {
+
+class TerminationWatcher final : public QObject {
+    Q_OBJECT
+public:
+    explicit TerminationWatcher(QObject* parent = nullptr);
+    // Restores the handlers that were there before.
+    ~TerminationWatcher() override;
+
+    // False when another watcher of this process holds the signals already.
+    bool installed() const { return installed_; }
+
+signals:
+    void termination_requested(int signal_number);
+
+private:
+    void read_pipe();
+
+    bool installed_ = false;
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+} // namespace olv

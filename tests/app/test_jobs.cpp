@@ -1,0 +1,152 @@
+#include "app/jobs.h"
+#include "common/clock.h"
+#include "test_registry.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QTimer>
+
+using namespace olv;
+
+namespace {
+
+// Jobs whose runs are written down in order: "t" tick, "f" flush, "r" refresh.
+struct Recorded {
+    ManualClock clock;
+    Jobs jobs{clock};
+    QStringList log;
+    std::function<void()> inside_flush;
+
+    Recorded() {
+        jobs.start([this] { log << QStringLiteral("t"); },
+                   [this] {
+                       log << QStringLiteral("f");
+                       if (inside_flush)
+                           inside_flush();
+                       log << QStringLiteral("f-end");
+                   },
+                   [this] { log << QStringLiteral("r"); });
+    }
+    int count(const char* what) const { return log.count(QString::fromLatin1(what)); }
+};
+
+} // namespace
+
+class JobsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void every_elapsed_period_counts_data() {
+        QTest::addColumn<QList<int>>("advances"); // ms, each followed by a timer firing
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<int>("flushes");
+        QTest::addColumn<int>("refreshes");
+        QTest::newRow("timers on time") << QList<int>{1000, 1000, 1000, 1000, 1000} << 5 << 0 << 2;
+        QTest::newRow("a timer 3.5 s late ticks three times") << QList<int>{3500} << 3 << 0 << 1;
+        QTest::newRow("just short of a second") << QList<int>{999} << 0 << 0 << 0;
+        QTest::newRow("fractions add up") << QList<int>{600, 600, 600, 600} << 2 << 0 << 1;
+        QTest::newRow("twenty seconds at once") << QList<int>{20000} << 20 << 1 << 1;
+        QTest::newRow("a minute in half seconds") << QList<int>(120, 500) << 60 << 3 << 30;
+    }
+    void every_elapsed_period_counts() {
+        QFETCH(QList<int>, advances);
+        QFETCH(int, ticks);
+        QFETCH(int, flushes);
+        QFETCH(int, refreshes);
+        Recorded r;
+        for (int ms : advances) {
+            r.clock.advance_ms(ms);
+            r.jobs.poll();
+        }
+        QCOMPARE(r.count("t"), ticks);
+        QCOMPARE(r.count("f"), flushes);
+        QCOMPARE(r.count("r"), refreshes);
+    }
+
+    void a_job_due_in_a_handler_runs_when_it_returns() {
+        Recorded r;
+        {
+            Jobs::Busy handler(r.jobs);
+            {
+                Jobs::Busy nested(r.jobs);
+                r.clock.advance_seconds(5);
+                r.jobs.poll();
+            }
+            r.jobs.poll();
+            QVERIFY(r.log.isEmpty());
+        }
+        QCOMPARE(r.count("t"), 5);
+        QCOMPARE(r.count("r"), 1); // a late refresh once is enough
+    }
+
+    void a_modal_window_defers_to_the_event_loop() {
+        Recorded r;
+        {
+            Jobs::Busy box(r.jobs, Jobs::Resume::FromEventLoop);
+            r.clock.advance_seconds(2);
+            r.jobs.poll();
+        }
+        // The code that opened the window goes on first.
+        QVERIFY(r.log.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(r.count("t"), 2);
+    }
+
+    void no_job_runs_inside_another() {
+        Recorded r;
+        // The flush waits 3 s on a message box while the timers keep firing.
+        r.inside_flush = [&r] {
+            r.inside_flush = nullptr;
+            for (int i = 0; i < 3; ++i) {
+                r.clock.advance_seconds(1);
+                r.jobs.poll();
+            }
+        };
+        r.clock.advance_seconds(20);
+        r.jobs.poll();
+        const int flush_end = r.log.indexOf(QStringLiteral("f-end"));
+        QCOMPARE(r.log.indexOf(QStringLiteral("f")), flush_end - 1);
+        QCOMPARE(r.count("t"), 23);
+        QCOMPARE(r.log.mid(flush_end + 1).count(QStringLiteral("t")), 3);
+    }
+
+    void the_idle_hook_runs_before_the_jobs() {
+        Recorded r;
+        r.jobs.on_idle = [&r] { r.log << QStringLiteral("idle"); };
+        {
+            Jobs::Busy handler(r.jobs);
+            r.clock.advance_seconds(1);
+        }
+        QCOMPARE(r.log, (QStringList{QStringLiteral("idle"), QStringLiteral("t")}));
+    }
+
+    void stopped_jobs_stay_still() {
+        Recorded r;
+        r.clock.advance_seconds(1);
+        r.jobs.poll();
+        r.jobs.stop();
+        r.clock.advance_seconds(30);
+        r.jobs.poll();
+        QCOMPARE(r.log, QStringList{QStringLiteral("t")});
+        const auto timers = r.jobs.findChildren<QTimer*>();
+        QCOMPARE(timers.size(), 3);
+        for (QTimer* timer : timers)
+            QVERIFY(!timer->isActive());
+    }
+
+    void three_precise_timers_run_after_start() {
+        Recorded r;
+        QList<int> intervals;
+        for (QTimer* timer : r.jobs.findChildren<QTimer*>()) {
+            QVERIFY(timer->isActive());
+            QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+            intervals << timer->interval();
+        }
+        std::sort(intervals.begin(), intervals.end());
+        QCOMPARE(intervals, (QList<int>{1000, 2000, 20000}));
+    }
+};
+
+OLV_TEST_CLASS(JobsTest)
+
+#include "test_jobs.moc"

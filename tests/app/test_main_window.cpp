@@ -1,0 +1,296 @@
+#include "app_fixture.h"
+#include "test_registry.h"
+
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTextEdit>
+#include <QToolButton>
+
+using namespace olv;
+using namespace olv::testing;
+
+namespace {
+
+// Texts of a menu's entries, "-" for a separator.
+QStringList entries(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+QList<int> ids(const QMenu* menu) {
+    QList<int> list;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator())
+            list << action->property("olv_id").toInt();
+    }
+    return list;
+}
+
+QMenu* menu_titled(QMenuBar* bar, const QString& title) {
+    for (QAction* action : bar->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+// Right-clicks the tree at a point as a mouse does (press, release, context-menu request) and
+// hands the pop-up menu that opened, or nullptr, to `seen` before closing it.
+void right_click(AppFixture& f, QPoint point, const std::function<void(QMenu*)>& seen) {
+    QTreeWidget& tree = f.tree();
+    bool looked = false;
+    QTimer::singleShot(0, &f.context, [&] {
+        looked = true;
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        seen(menu);
+        if (menu)
+            menu->close();
+    });
+    QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, point);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, point, tree.viewport()->mapToGlobal(point));
+    QCoreApplication::sendEvent(tree.viewport(), &request);
+    if (!looked)
+        QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<AppFixture> f;
+
+private slots:
+    void init() {
+        f = std::make_unique<AppFixture>();
+        f->prepare(one_of_each);
+        QVERIFY(f->start());
+        f->tree().expandAll();
+    }
+    void cleanup() { f.reset(); }
+
+    void window_and_controls() {
+        MainWindow& w = f->window();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Olvessa.project"));
+        QCOMPARE(w.objectName(), QStringLiteral("2"));
+        QCOMPARE(w.width(), 790);
+        QCOMPARE(w.height() - w.menuBar()->height(), 520);
+
+        auto* banner = w.findChild<QLabel*>(QStringLiteral("1"));
+        QVERIFY(banner);
+        QCOMPARE(banner->geometry(), QRect(385, 9, 350, 70));
+        QCOMPARE(banner->pixmap().size(), QSize(350, 70));
+        QCOMPARE(banner->frameShadow(), QFrame::Sunken);
+
+        const struct {
+            int id;
+            QString tip;
+            int x;
+        } buttons[] = {{52, "New Item", 18},
+                       {53, "Delete Item", 78},
+                       {54, "Stop Timers", 138},
+                       {55, "Edit Item", 198},
+                       {56, "To-Do List", 258}};
+        for (const auto& b : buttons) {
+            auto* button = w.findChild<QToolButton*>(QString::number(b.id));
+            QVERIFY2(button, qPrintable(QString::number(b.id)));
+            QCOMPARE(button->property("olv_id").toInt(), b.id);
+            QCOMPARE(button->toolTip(), b.tip);
+            QCOMPARE(button->geometry(), QRect(b.x, 20, 50, 50));
+            QCOMPARE(button->iconSize(), QSize(32, 32));
+            QVERIFY(!button->icon().isNull());
+        }
+
+        QCOMPARE(f->ws().tree, w.findChild<QTreeWidget*>(QStringLiteral("60")));
+        QCOMPARE(f->ws().list, w.findChild<QTreeWidget*>(QStringLiteral("50")));
+        QCOMPARE(f->ws().notes, w.findChild<QTextEdit*>(QStringLiteral("49")));
+        QCOMPARE(f->ws().main_window, &w);
+
+        // Tree beside the list above the notes box, dividers at 330 and 300.
+        QSplitter* outer = w.outer_splitter();
+        QSplitter* inner = w.inner_splitter();
+        QCOMPARE(outer->objectName(), QStringLiteral("70"));
+        QCOMPARE(inner->objectName(), QStringLiteral("69"));
+        QCOMPARE(outer->orientation(), Qt::Horizontal);
+        QCOMPARE(inner->orientation(), Qt::Vertical);
+        QCOMPARE(outer->widget(0), f->ws().tree);
+        QCOMPARE(outer->widget(1), inner);
+        QCOMPARE(inner->widget(0), f->ws().list);
+        QCOMPARE(inner->widget(1), f->ws().notes);
+        QCOMPARE(outer->sizes().at(0), 330);
+        QCOMPARE(inner->sizes().at(0), 300);
+        QCOMPARE(outer->geometry(), QRect(0, 90, w.width(), w.height() - 134));
+    }
+
+    void menu_bar() {
+        QMenuBar* bar = f->window().menuBar();
+        QCOMPARE(bar->objectName(), QStringLiteral("4"));
+        QMenu* file = menu_titled(bar, QStringLiteral("File"));
+        QMenu* help = menu_titled(bar, QStringLiteral("Help"));
+        QVERIFY(file && help);
+        QCOMPARE(entries(file), (QStringList{"New", "Open", "-", "Save", "Save As", "-", "Print",
+                                             "Preferences", "-", "Exit"}));
+        QCOMPARE(ids(file), (QList<int>{36, 37, 40, 41, 38, 42, 43}));
+        QCOMPARE(entries(help), (QStringList{"User Guide", "Update", "-", "About"}));
+        QCOMPARE(ids(help), (QList<int>{44, 45, 46}));
+        for (const QAction* action : file->actions() + help->actions()) {
+            const int id = action->property("olv_id").toInt();
+            if (!action->isSeparator())
+                QCOMPARE(action->isEnabled(), id != 37 && id != 41 && id != 45);
+        }
+    }
+
+    void the_disabled_items_do_nothing_and_stay_disabled() {
+        for (int id : {37, 41, 45}) {
+            f->window().menu_item(id)->trigger();
+            dispatch_event(*f->app, menu_event(id, id::MainWindow));
+        }
+        // Other commands come and go; nothing enables them again.
+        f->prompter.file_name.clear();
+        dispatch_event(*f->app, menu_event(id::FileNew, id::MainWindow));
+        dispatch_event(*f->app, menu_event(id::FileSave, id::MainWindow));
+        dispatch_event(*f->app, control_event(id::ButtonToDoList, id::MainWindow));
+        f->clock.advance_seconds(21);
+        f->app->jobs().poll();
+        for (int id : {37, 41, 45})
+            QVERIFY(!f->window().menu_item(id)->isEnabled());
+        QVERIFY(f->messages().isEmpty());
+        QCOMPARE(f->app->database_path(), f->default_db());
+        QCOMPARE(f->setting(QStringLiteral("Default Database")), f->default_db());
+        DatabaseProbe probe(f->default_db());
+        QCOMPARE(probe.rows("SELECT count(*) FROM clients UNION ALL SELECT count(*) FROM task"),
+                 (QStringList{"1", "1"}));
+    }
+
+    void the_splitters_fill_the_window_after_a_resize_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("larger") << QSize(1024, 768);
+        QTest::newRow("smaller") << QSize(640, 420);
+        QTest::newRow("wide and low") << QSize(1200, 300);
+    }
+    void the_splitters_fill_the_window_after_a_resize() {
+        QFETCH(QSize, size);
+        MainWindow& w = f->window();
+        w.resize(size);
+        QCOMPARE(w.size(), size);
+        QCOMPARE(w.outer_splitter()->geometry(), QRect(0, 90, size.width(), size.height() - 134));
+        // The tree keeps its width; the list and the notes box take the rest.
+        QCOMPARE(w.outer_splitter()->sizes().at(0), 330);
+        QCOMPARE(w.inner_splitter()->height(), w.outer_splitter()->height());
+    }
+
+    void the_status_bar_reads_ready_until_the_first_second() {
+        QStatusBar* bar = f->window().statusBar();
+        QCOMPARE(bar->currentMessage(), QStringLiteral("Ready..."));
+        f->clock.advance_ms(999);
+        f->app->jobs().poll();
+        QCOMPARE(bar->currentMessage(), QStringLiteral("Ready..."));
+        f->clock.advance_ms(1);
+        f->app->jobs().poll();
+        QCOMPARE(bar->currentMessage(), QStringLiteral("10/12/2026 : 09:00:01"));
+        f->clock.advance_seconds(2);
+        f->app->jobs().poll();
+        QCOMPARE(bar->currentMessage(), QStringLiteral("10/12/2026 : 09:00:03"));
+    }
+
+    void right_click_opens_the_menu_of_the_item_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("menu");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("user") << 0 << 5 << "User" << QStringList{"New Client"};
+        QTest::newRow("client") << 1 << 9 << "Client"
+                                << QStringList{"New Project", "-", "Edit", "Delete"};
+        QTest::newRow("project") << 2 << 13 << "Project"
+                                 << QStringList{"New Objective", "-", "Edit", "Delete"};
+        QTest::newRow("objective")
+            << 3 << 17 << "Objectives" << QStringList{"New Task", "-", "Edit", "Delete"};
+        QTest::newRow("task") << 4 << 24 << "Task"
+                              << QStringList{"Start (toggle)",   "-", "Edit",
+                                             "Delete",           "-", "Complete (toggle)",
+                                             "Accepted (toggle)"};
+    }
+    void right_click_opens_the_menu_of_the_item() {
+        QFETCH(int, position);
+        QFETCH(int, menu);
+        QFETCH(QString, entry);
+        QFETCH(QStringList, items);
+        QTreeWidget& tree = f->tree();
+        QTreeWidgetItem* item = f->ws().tree_items.at(position);
+        const QPoint point = tree.visualItemRect(item).center();
+        QCursor::setPos(tree.viewport()->mapToGlobal(point));
+        const QPoint pointer = QCursor::pos();
+
+        QString opened;
+        QStringList shown_entries, shown_items;
+        QPoint menu_pos;
+        right_click(*f, point, [&](QMenu* popup) {
+            if (!popup)
+                return;
+            opened = popup->objectName();
+            shown_entries = entries(popup);
+            menu_pos = popup->pos();
+            if (QMenu* sub = popup->actions().value(0)->menu())
+                shown_items = entries(sub);
+        });
+        QCOMPARE(opened, QString::number(menu));
+        QCOMPARE(shown_entries, QStringList{entry});
+        QCOMPARE(shown_items, items);
+        QCOMPARE(menu_pos, pointer - QPoint(1, 1));
+        QCOMPARE(tree.currentItem(), item);
+        QCOMPARE(f->ws().state.previous_selection, position);
+    }
+
+    void right_click_on_empty_space_opens_no_menu() {
+        QTreeWidget& tree = f->tree();
+        const QPoint below(10, tree.viewport()->height() - 3);
+        QVERIFY(!tree.itemAt(below));
+        bool opened = true;
+        right_click(*f, below, [&](QMenu* popup) { opened = popup != nullptr; });
+        QVERIFY(!opened);
+        QCOMPARE(f->ws().state.previous_selection, -1);
+    }
+
+    void a_chosen_popup_item_arrives_as_a_menu_command() {
+        QTreeWidget& tree = f->tree();
+        const QPoint task = tree.visualItemRect(f->ws().tree_items.at(4)).center();
+        right_click(*f, task, [](QMenu* popup) {
+            if (!popup)
+                return;
+            for (QAction* action : popup->actions().value(0)->menu()->actions()) {
+                if (action->objectName() == QStringLiteral("27"))
+                    action->trigger();
+            }
+        });
+        QCOMPARE(f->app->store().lists.tasks.at(0).running, 1);
+        QCOMPARE(f->ws().tree_items.at(4)->text(0), QStringLiteral("Design (Running)"));
+    }
+
+    void right_click_on_the_detail_list_opens_the_time_entry_menu() {
+        QString opened;
+        QStringList shown;
+        QTimer::singleShot(0, &f->context, [&] {
+            if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                opened = popup->objectName();
+                shown = entries(popup);
+                popup->close();
+            }
+        });
+        QWidget* viewport = f->ws().list->viewport();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                  viewport->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(viewport, &request);
+        QCOMPARE(opened, QStringLiteral("33"));
+        QCOMPARE(shown, QStringList{"Delete"});
+    }
+};
+
+OLV_TEST_CLASS(MainWindowTest)
+
+#include "test_main_window.moc"
