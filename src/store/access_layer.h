@@ -34,6 +34,8 @@ public:
     int close_database(std::int32_t number);
     int close_current_database();
     bool has_current_database() const;
+    // The engine's handle of the current database, or nullptr.
+    void* current_handle() const;
 
     int query_table(std::string_view statement);
     int query_numbered_table(std::int32_t result_number, std::string_view statement);
@@ -45,6 +47,8 @@ public:
     // Valid until the current result is replaced.
     const char* cell(std::int32_t row, std::int32_t column) const;
     int column_count() const;
+    // Frees the current result now rather than at the next query; row_count() is then 0.
+    void release_current_result();
 
     // Engine result code (0 success), or kNoDatabase.
     int execute(std::string_view statement);

@@ -34,8 +34,8 @@ Key new_time_entry_key(const Store& store, DateValue now);
 std::string insert_client_sql(Key key, std::string_view name, double rate);
 std::string insert_project_sql(Key key, std::string_view title, Key client_key, DateValue start,
                                DateValue end, double rate);
-std::string insert_objective_sql(Key key, std::string_view title, Key project_key,
-                                 DateValue start, DateValue end);
+std::string insert_objective_sql(Key key, std::string_view title, Key project_key, DateValue start,
+                                 DateValue end);
 std::string insert_task_sql(Key key, bool completed, std::string_view title, Key objective_key,
                             DateValue start, DateValue end, bool accepted);
 std::string insert_time_entry_sql(Key key, Key task_key, DateValue day);
@@ -46,6 +46,13 @@ std::string update_sql(const ClientRecord& client);
 std::string update_sql(const ProjectRecord& project);
 std::string update_sql(const ObjectiveRecord& objective);
 std::string update_sql(const TaskRecord& task);
+
+// "DELETE FROM clients WHERE key = " and its kin for a client, project, objective or task.
+std::string delete_record_sql(RecordKind kind, Key key);
+// The statement that removes every child of a client (projects), project (objectives),
+// objective (tasks) or task (time entries) at once.
+std::string delete_children_sql(RecordKind parent_kind, Key parent_key);
+std::string delete_time_entry_sql(Key key);
 
 // --- Inserting ------------------------------------------------------------------------------
 struct FlushResult {

@@ -1,0 +1,75 @@
+#include "bench.h"
+#include "generate.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+namespace olv::bench {
+
+void print_figure(std::string_view name, double value, std::string_view unit) {
+    std::printf("%.*s: %.1f %.*s\n", static_cast<int>(name.size()), name.data(), value,
+                static_cast<int>(unit.size()), unit.data());
+    std::fflush(stdout);
+}
+
+void print_ratio(std::string_view name, double value) {
+    std::printf("%.*s: %.2f\n", static_cast<int>(name.size()), name.data(), value);
+    std::fflush(stdout);
+}
+
+double peak_rss_mib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0; // the line is in kB
+    return 0;
+}
+
+} // namespace olv::bench
+
+namespace {
+
+// A folder of its own under the system's temporary folder, removed at the end.
+struct TemporaryFolder {
+    std::filesystem::path path;
+    TemporaryFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "olvessa-bench-XXXXXX");
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot create a temporary folder");
+        path = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+} // namespace
+
+int main() {
+    using namespace olv::bench;
+    try {
+        const TemporaryFolder folder;
+        BenchContext context;
+        context.database_path = (folder.path / "ten_years.db").string();
+        const Stopwatch watch;
+        const GeneratedCounts n = generate_database(context.database_path);
+        std::printf("generated: %lld clients, %lld projects, %lld objectives, %lld tasks, "
+                    "%lld time entries\n",
+                    static_cast<long long>(n.clients), static_cast<long long>(n.projects),
+                    static_cast<long long>(n.objectives), static_cast<long long>(n.tasks),
+                    static_cast<long long>(n.entries));
+        print_figure("generate", watch.elapsed_ms(), "ms");
+        run_store_bench(context);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "olvessa_bench: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,523 @@
+#include "store/access_layer.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace olv {
+
+namespace {
+
+// Entry points, typed after the engine's own declarations; nothing here links the engine.
+// Queries step through prepared statements, copying each row straight into the grid.
+struct Engine {
+    decltype(&::sqlite3_open) open = nullptr;
+    decltype(&::sqlite3_close) close = nullptr;
+    decltype(&::sqlite3_exec) exec = nullptr;
+    decltype(&::sqlite3_free) free = nullptr;
+    decltype(&::sqlite3_prepare_v2) prepare = nullptr;
+    decltype(&::sqlite3_step) step = nullptr;
+    decltype(&::sqlite3_column_count) column_count = nullptr;
+    decltype(&::sqlite3_column_name) column_name = nullptr;
+    decltype(&::sqlite3_column_text) column_text = nullptr;
+    decltype(&::sqlite3_column_bytes) column_bytes = nullptr;
+    decltype(&::sqlite3_column_type) column_type = nullptr;
+    decltype(&::sqlite3_finalize) finalize = nullptr;
+    decltype(&::sqlite3_libversion) libversion = nullptr;
+    decltype(&::sqlite3_interrupt) interrupt = nullptr;
+    decltype(&::sqlite3_changes) changes = nullptr;
+    decltype(&::sqlite3_errmsg) errmsg = nullptr;
+    decltype(&::sqlite3_last_insert_rowid) last_insert_rowid = nullptr;
+    decltype(&::sqlite3_get_autocommit) get_autocommit = nullptr;
+    decltype(&::sqlite3_busy_timeout) busy_timeout = nullptr;
+
+    bool can_step() const {
+        return prepare && step && column_count && column_name && column_text && column_bytes &&
+               column_type && finalize;
+    }
+};
+
+template <typename Fn> bool resolve(void* library, const char* name, Fn& target) {
+    target = reinterpret_cast<Fn>(dlsym(library, name));
+    return target != nullptr;
+}
+
+constexpr int kBusyTimeoutMs = 2000;
+constexpr std::uint32_t kNullCell = std::numeric_limits<std::uint32_t>::max();
+
+// One result: every cell's offset into one text buffer, (rows + 1) x columns, row 0 holding
+// the column names. Released as a whole.
+struct Grid {
+    int rows = 0;
+    int columns = 0;
+    std::vector<std::uint32_t> offsets;
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+
+    Grid() = default;
+    Grid(const Grid&) = delete;
+    Grid& operator=(const Grid&) = delete;
+    Grid(Grid&& other) noexcept { *this = std::move(other); }
+    Grid& operator=(Grid&& other) noexcept {
+        if (this != &other) {
+            std::free(text);
+            rows = other.rows;
+            columns = other.columns;
+            offsets = std::move(other.offsets);
+            text = std::exchange(other.text, nullptr);
+            size = std::exchange(other.size, 0);
+            capacity = std::exchange(other.capacity, 0);
+            other.rows = other.columns = 0;
+        }
+        return *this;
+    }
+    ~Grid() { std::free(text); }
+
+    // False when the storage cannot grow.
+    bool add_cell(const char* value, std::size_t length) {
+        if (!value) {
+            offsets.push_back(kNullCell);
+            return true;
+        }
+        if (size + length + 1 > capacity) {
+            std::size_t wanted = std::max<std::size_t>(capacity * 2, 4096);
+            while (wanted < size + length + 1)
+                wanted *= 2;
+            if (wanted >= kNullCell)
+                return false;
+            char* grown = static_cast<char*>(std::realloc(text, wanted));
+            if (!grown)
+                return false;
+            text = grown;
+            capacity = wanted;
+        }
+        offsets.push_back(static_cast<std::uint32_t>(size));
+        std::memcpy(text + size, value, length);
+        text[size + length] = '\0';
+        size += length + 1;
+        return true;
+    }
+
+    const char* at(int row, int column) const {
+        const std::uint32_t offset =
+            offsets[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
+                    static_cast<std::size_t>(column)];
+        return offset == kNullCell ? nullptr : text + offset;
+    }
+};
+
+struct DatabaseSlot {
+    std::int32_t number = 0;
+    sqlite3* handle = nullptr;
+};
+
+struct ResultSlot {
+    std::int32_t number = 0;
+    sqlite3* database = nullptr;
+    Grid grid;
+};
+
+} // namespace
+
+struct AccessLayer::State {
+    void* library = nullptr;
+    std::string library_name = "sqlite";
+    bool loaded = false;
+    Engine engine;
+
+    std::vector<DatabaseSlot> databases;
+    std::int32_t current_number = 0;
+    sqlite3* current_handle = nullptr;
+
+    std::vector<ResultSlot> results;
+    std::int32_t current_result_number = 0;
+    const ResultSlot* current_result = nullptr;
+
+    std::string last_error;
+
+    DatabaseSlot* find_database(std::int32_t number) {
+        for (auto& slot : databases)
+            if (slot.handle && slot.number == number)
+                return &slot;
+        return nullptr;
+    }
+
+    std::vector<ResultSlot>::iterator find_result(std::int32_t number) {
+        return std::find_if(results.begin(), results.end(),
+                            [number](const ResultSlot& r) { return r.number == number; });
+    }
+
+    void engine_error(sqlite3* db) { last_error = engine.errmsg && db ? engine.errmsg(db) : ""; }
+
+    int step_query(sqlite3* db, std::string_view statement, Grid& grid);
+    int query(std::int32_t result_number, std::string_view statement);
+    int run_exec(sqlite3* db, std::string_view statement);
+};
+
+int AccessLayer::State::step_query(sqlite3* db, std::string_view statement, Grid& grid) {
+    const char* next = statement.data();
+    const char* end = statement.data() + statement.size();
+    while (next < end) {
+        sqlite3_stmt* stmt = nullptr;
+        const char* tail = nullptr;
+        int rc = engine.prepare(db, next, static_cast<int>(end - next), &stmt, &tail);
+        if (rc != SQLITE_OK) {
+            engine_error(db);
+            return rc;
+        }
+        next = tail ? tail : end;
+        if (!stmt)
+            continue;
+        const int columns = engine.column_count(stmt);
+        while ((rc = engine.step(stmt)) == SQLITE_ROW) {
+            if (grid.rows == 0) {
+                grid.columns = columns;
+                grid.offsets.reserve(static_cast<std::size_t>(columns) * 64);
+                for (int c = 0; c < columns; ++c) {
+                    const char* name = engine.column_name(stmt, c);
+                    if (!grid.add_cell(name ? name : "", name ? std::strlen(name) : 0)) {
+                        engine.finalize(stmt);
+                        last_error = "DBLayer: HeapAlloc call failed";
+                        return SQLITE_NOMEM;
+                    }
+                }
+            } else if (columns != grid.columns) {
+                engine.finalize(stmt);
+                last_error = "DBLayer: the statements return different columns";
+                return SQLITE_ERROR;
+            }
+            for (int c = 0; c < columns; ++c) {
+                // The text comes first: only a missing text needs the type to tell NULL apart.
+                const auto* value = reinterpret_cast<const char*>(engine.column_text(stmt, c));
+                bool stored = true;
+                if (value)
+                    stored = grid.add_cell(value,
+                                           static_cast<std::size_t>(engine.column_bytes(stmt, c)));
+                else
+                    stored =
+                        grid.add_cell(engine.column_type(stmt, c) == SQLITE_NULL ? nullptr : "", 0);
+                if (!stored) {
+                    engine.finalize(stmt);
+                    last_error = "DBLayer: HeapAlloc call failed";
+                    return SQLITE_NOMEM;
+                }
+            }
+            ++grid.rows;
+        }
+        if (rc != SQLITE_DONE) {
+            engine_error(db);
+            engine.finalize(stmt);
+            return rc;
+        }
+        engine.finalize(stmt);
+    }
+    return SQLITE_OK;
+}
+
+int AccessLayer::State::query(std::int32_t result_number, std::string_view statement) {
+    DatabaseSlot* database = find_database(current_number);
+    if (!database) {
+        last_error = "DBLayer: Handle not found";
+        return kNoDatabase;
+    }
+    Grid grid;
+    last_error.clear();
+    const int rc = step_query(database->handle, statement, grid);
+    current_number = database->number;
+    current_handle = database->handle;
+    if (rc != SQLITE_OK) {
+        current_result = nullptr;
+        current_result_number = result_number;
+        return rc;
+    }
+    if (grid.rows == 0)
+        grid = Grid{}; // a result without rows keeps no grid and counts no columns
+    auto slot = find_result(result_number);
+    if (slot == results.end()) {
+        results.push_back(ResultSlot{});
+        slot = results.end() - 1;
+    }
+    // A new slot may have moved the others: the current result is looked up again below.
+    slot->number = result_number;
+    slot->database = database->handle;
+    slot->grid = std::move(grid);
+    current_result_number = result_number;
+    current_result = &*slot;
+    return SQLITE_OK;
+}
+
+int AccessLayer::State::run_exec(sqlite3* db, std::string_view statement) {
+    last_error.clear();
+    const std::string text(statement);
+    char* message = nullptr;
+    const int rc = engine.exec(db, text.c_str(), nullptr, nullptr, &message);
+    if (message) {
+        last_error = message;
+        engine.free(message);
+    }
+    return rc;
+}
+
+AccessLayer::AccessLayer() : state_(std::make_unique<State>()) {}
+
+AccessLayer::~AccessLayer() {
+    unload_engine();
+}
+
+void* AccessLayer::load_engine(const std::string& name) {
+    State& s = *state_;
+    if (s.loaded)
+        return s.library;
+    s.library_name = name;
+    s.loaded = false;
+    std::string file = name == "sqlite" || name == "sqlite.dll" ? "libsqlite3.so.0" : name;
+    if (const char* chosen = std::getenv("OLVESSA_SQLITE_LIBRARY"); chosen && *chosen)
+        file = chosen;
+    void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* why = dlerror();
+        s.last_error = why ? why : "";
+        return nullptr;
+    }
+    Engine e;
+    bool required =
+        resolve(library, "sqlite3_open", e.open) && resolve(library, "sqlite3_close", e.close) &&
+        resolve(library, "sqlite3_exec", e.exec) && resolve(library, "sqlite3_free", e.free);
+    resolve(library, "sqlite3_prepare_v2", e.prepare);
+    resolve(library, "sqlite3_step", e.step);
+    resolve(library, "sqlite3_column_count", e.column_count);
+    resolve(library, "sqlite3_column_name", e.column_name);
+    resolve(library, "sqlite3_column_text", e.column_text);
+    resolve(library, "sqlite3_column_bytes", e.column_bytes);
+    resolve(library, "sqlite3_column_type", e.column_type);
+    resolve(library, "sqlite3_finalize", e.finalize);
+    required = required && e.can_step();
+    if (!required) {
+        s.last_error = "DBLayer: " + file + " is not a usable SQLite 3 library";
+        dlclose(library);
+        return nullptr;
+    }
+    resolve(library, "sqlite3_libversion", e.libversion);
+    resolve(library, "sqlite3_interrupt", e.interrupt);
+    resolve(library, "sqlite3_changes", e.changes);
+    resolve(library, "sqlite3_errmsg", e.errmsg);
+    resolve(library, "sqlite3_last_insert_rowid", e.last_insert_rowid);
+    resolve(library, "sqlite3_get_autocommit", e.get_autocommit);
+    resolve(library, "sqlite3_busy_timeout", e.busy_timeout);
+    s.engine = e;
+    s.library = library;
+    s.loaded = true;
+    return library;
+}
+
+void* AccessLayer::engine_loaded() const {
+    return state_->loaded ? state_->library : nullptr;
+}
+
+void AccessLayer::unload_engine() {
+    State& s = *state_;
+    if (!s.loaded)
+        return;
+    s.current_result = nullptr;
+    s.results.clear();
+    s.current_result_number = 0;
+    for (auto& slot : s.databases)
+        if (slot.handle)
+            s.engine.close(slot.handle);
+    s.databases.clear();
+    s.current_number = 0;
+    s.current_handle = nullptr;
+    dlclose(s.library);
+    s.library = nullptr;
+    s.engine = Engine{};
+    s.loaded = false;
+}
+
+void* AccessLayer::open_database(const std::string& file_name) {
+    return open_numbered_database(state_->current_number, file_name);
+}
+
+void* AccessLayer::open_numbered_database(std::int32_t number, const std::string& file_name) {
+    State& s = *state_;
+    if (!s.loaded)
+        return nullptr;
+    s.last_error.clear();
+    sqlite3* handle = nullptr;
+    const int rc = s.engine.open(file_name.c_str(), &handle);
+    if (rc != SQLITE_OK || !handle) {
+        s.engine_error(handle);
+        if (handle)
+            s.engine.close(handle);
+        return nullptr;
+    }
+    // Another process holding a lock gets a moment to finish before a statement fails.
+    if (s.engine.busy_timeout)
+        s.engine.busy_timeout(handle, kBusyTimeoutMs);
+    else
+        s.run_exec(handle, "PRAGMA busy_timeout = 2000");
+    if (s.find_database(number))
+        close_database(number);
+    auto free_slot = std::find_if(s.databases.begin(), s.databases.end(),
+                                  [](const DatabaseSlot& d) { return !d.handle; });
+    if (free_slot == s.databases.end()) {
+        s.databases.push_back({});
+        free_slot = s.databases.end() - 1;
+    }
+    free_slot->number = number;
+    free_slot->handle = handle;
+    s.current_number = number;
+    s.current_handle = handle;
+    return handle;
+}
+
+int AccessLayer::close_database(std::int32_t number) {
+    State& s = *state_;
+    DatabaseSlot* slot = s.find_database(number);
+    if (!slot) {
+        s.last_error = "DBLayer: Handle not found";
+        return 0;
+    }
+    sqlite3* handle = slot->handle;
+    const std::int32_t current_result_number = s.current_result_number;
+    const bool had_current = s.current_result != nullptr;
+    std::erase_if(s.results, [handle](const ResultSlot& r) { return r.database == handle; });
+    // Erasing moves slots: point at the current result again, or at none when it went.
+    s.current_result = nullptr;
+    if (had_current) {
+        auto current = s.find_result(current_result_number);
+        if (current != s.results.end())
+            s.current_result = &*current;
+        else
+            s.current_result_number = 0;
+    }
+    s.engine.close(handle);
+    if (handle == s.current_handle) {
+        s.current_number = 0;
+        s.current_handle = nullptr;
+    }
+    slot->number = 0;
+    slot->handle = nullptr;
+    return 0;
+}
+
+int AccessLayer::close_current_database() {
+    return close_database(state_->current_number);
+}
+
+bool AccessLayer::has_current_database() const {
+    return state_->current_handle != nullptr;
+}
+
+void* AccessLayer::current_handle() const {
+    return state_->current_handle;
+}
+
+int AccessLayer::query_table(std::string_view statement) {
+    return state_->query(state_->current_result_number, statement);
+}
+
+int AccessLayer::query_numbered_table(std::int32_t result_number, std::string_view statement) {
+    return state_->query(result_number, statement);
+}
+
+int AccessLayer::row_count() {
+    State& s = *state_;
+    const int rows = s.current_result ? s.current_result->grid.rows : 0;
+    if (rows == 0)
+        s.last_error = "DBLayer: The table has no rows";
+    return rows;
+}
+
+int AccessLayer::table_row_count(std::int32_t result_number) {
+    State& s = *state_;
+    auto slot = s.find_result(result_number);
+    if (slot == s.results.end()) {
+        s.last_error = "DBLayer: Handle not found";
+        return kNoDatabase;
+    }
+    return slot->grid.rows;
+}
+
+std::string AccessLayer::cell_text(std::int32_t row, std::int32_t column) {
+    State& s = *state_;
+    const Grid* grid = s.current_result ? &s.current_result->grid : nullptr;
+    const auto rows = static_cast<std::uint32_t>(grid ? grid->rows : 0);
+    const auto columns = static_cast<std::uint32_t>(grid ? grid->columns : 0);
+    if (static_cast<std::uint32_t>(row) > rows) {
+        s.last_error = "DBLayer: row number too high";
+        return {};
+    }
+    if (columns == 0)
+        return {};
+    if (static_cast<std::uint32_t>(column) >= columns) {
+        s.last_error = "DBLayer: column number too high";
+        return {};
+    }
+    const char* value = grid->at(row, column);
+    if (!value) {
+        s.last_error = "DBLayer: the cell is empty";
+        return {};
+    }
+    return value;
+}
+
+const char* AccessLayer::cell(std::int32_t row, std::int32_t column) const {
+    const ResultSlot* result = state_->current_result;
+    if (!result || result->grid.columns == 0 || row < 0 || row > result->grid.rows || column < 0 ||
+        column >= result->grid.columns)
+        return nullptr;
+    return result->grid.at(row, column);
+}
+
+int AccessLayer::column_count() const {
+    return state_->current_result ? state_->current_result->grid.columns : 0;
+}
+
+void AccessLayer::release_current_result() {
+    State& s = *state_;
+    if (!s.current_result)
+        return;
+    const std::int32_t number = s.current_result->number;
+    s.current_result = nullptr;
+    std::erase_if(s.results, [number](const ResultSlot& r) { return r.number == number; });
+}
+
+int AccessLayer::execute(std::string_view statement) {
+    State& s = *state_;
+    if (!s.current_handle) {
+        s.last_error = "DBLayer: there's no current database handle";
+        return kNoDatabase;
+    }
+    return s.run_exec(s.current_handle, statement);
+}
+
+int AccessLayer::execute_on(std::int32_t number, std::string_view statement) {
+    State& s = *state_;
+    DatabaseSlot* slot = s.find_database(number);
+    if (!slot) {
+        s.last_error = "DBLayer: Handle not found";
+        return kNoDatabase;
+    }
+    return s.run_exec(slot->handle, statement);
+}
+
+bool AccessLayer::in_transaction() const {
+    const State& s = *state_;
+    if (!s.current_handle || !s.engine.get_autocommit)
+        return false;
+    return s.engine.get_autocommit(s.current_handle) == 0;
+}
+
+const std::string& AccessLayer::last_error() const {
+    return state_->last_error;
+}
+
+} // namespace olv

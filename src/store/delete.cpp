@@ -1,0 +1,150 @@
+#include "store/operations.h"
+
+#include <unordered_set>
+#include <vector>
+
+namespace olv {
+
+namespace {
+
+using KeySet = std::unordered_set<Key>;
+
+// Marks the children of the given parents and gathers their keys. Each parent with children
+// issues its child statement once, in list order of the parents.
+template <typename Children, typename ParentKeyOf>
+void mark_children(Store& store, RecordKind parent_kind, const std::vector<Key>& parents,
+                   const Children& children, std::vector<char>& doomed,
+                   std::vector<Key>& child_keys, ParentKeyOf parent_key_of) {
+    KeySet parent_set(parents.begin(), parents.end());
+    KeySet with_children;
+    doomed.assign(children.size(), 0);
+    child_keys.clear();
+    if (parent_set.empty())
+        return;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const Key parent = parent_key_of(children[i]);
+        if (parent_set.count(parent)) {
+            doomed[i] = 1;
+            child_keys.push_back(children[i].key);
+            with_children.insert(parent);
+        }
+    }
+    for (Key parent : parents)
+        if (with_children.erase(parent))
+            store.db.execute(delete_children_sql(parent_kind, parent));
+}
+
+// One compacting pass that keeps the unmarked records in their order.
+template <typename Records> void erase_marked(Records& records, const std::vector<char>& doomed) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (i < doomed.size() && doomed[i])
+            continue;
+        if (kept != i)
+            records[kept] = std::move(records[i]);
+        ++kept;
+    }
+    records.erase(records.begin() + static_cast<std::ptrdiff_t>(kept), records.end());
+}
+
+} // namespace
+
+DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
+    const RecordRef found = record_at(store, position);
+    if (found.kind == RecordKind::User)
+        return DeleteOutcome::UserItem;
+    if (!found)
+        return DeleteOutcome::NoRecord;
+
+    RecordLists& lists = store.lists;
+    AccessLayer& db = store.db;
+    // One transaction: the cascade touches many rows and must not cost one commit per row.
+    const bool in_transaction = (db.execute("BEGIN") & 0xff) == 0;
+
+    std::vector<char> doomed_projects(lists.projects.size(), 0);
+    std::vector<char> doomed_objectives(lists.objectives.size(), 0);
+    std::vector<char> doomed_tasks(lists.tasks.size(), 0);
+    std::vector<char> doomed_entries;
+    std::vector<Key> clients, projects, objectives, tasks;
+    std::vector<char> doomed_clients(lists.clients.size(), 0);
+
+    switch (found.kind) {
+    case RecordKind::Client:
+        doomed_clients[found.index] = 1;
+        clients.push_back(lists.clients[found.index].key);
+        db.execute(delete_record_sql(RecordKind::Client, clients.back()));
+        break;
+    case RecordKind::Project:
+        doomed_projects[found.index] = 1;
+        projects.push_back(lists.projects[found.index].key);
+        db.execute(delete_record_sql(RecordKind::Project, projects.back()));
+        break;
+    case RecordKind::Objective:
+        doomed_objectives[found.index] = 1;
+        objectives.push_back(lists.objectives[found.index].key);
+        db.execute(delete_record_sql(RecordKind::Objective, objectives.back()));
+        break;
+    case RecordKind::Task:
+        doomed_tasks[found.index] = 1;
+        tasks.push_back(lists.tasks[found.index].key);
+        db.execute(delete_record_sql(RecordKind::Task, tasks.back()));
+        break;
+    case RecordKind::None:
+    case RecordKind::User:
+        break;
+    }
+
+    // Level by level: the children of everything doomed so far join the doomed.
+    const auto merge = [](std::vector<char>& into, const std::vector<char>& from) {
+        for (std::size_t i = 0; i < into.size(); ++i)
+            into[i] = static_cast<char>(into[i] | from[i]);
+    };
+    std::vector<char> marks;
+    std::vector<Key> found_keys;
+    if (!clients.empty()) {
+        mark_children(store, RecordKind::Client, clients, lists.projects, marks, found_keys,
+                      [](const ProjectRecord& p) { return p.client_key; });
+        merge(doomed_projects, marks);
+        projects.insert(projects.end(), found_keys.begin(), found_keys.end());
+    }
+    if (!projects.empty()) {
+        mark_children(store, RecordKind::Project, projects, lists.objectives, marks, found_keys,
+                      [](const ObjectiveRecord& o) { return o.Project_key; });
+        merge(doomed_objectives, marks);
+        objectives.insert(objectives.end(), found_keys.begin(), found_keys.end());
+    }
+    if (!objectives.empty()) {
+        mark_children(store, RecordKind::Objective, objectives, lists.tasks, marks, found_keys,
+                      [](const TaskRecord& t) { return t.Obj_key; });
+        merge(doomed_tasks, marks);
+        tasks.insert(tasks.end(), found_keys.begin(), found_keys.end());
+    }
+    if (!tasks.empty())
+        mark_children(store, RecordKind::Task, tasks, lists.entries, doomed_entries, found_keys,
+                      [](const TimeEntry& e) { return e.Task_Key; });
+
+    if (in_transaction && (db.execute("COMMIT") & 0xff) != 0 && db.in_transaction())
+        db.execute("ROLLBACK");
+
+    erase_marked(lists.clients, doomed_clients);
+    erase_marked(lists.projects, doomed_projects);
+    erase_marked(lists.objectives, doomed_objectives);
+    erase_marked(lists.tasks, doomed_tasks);
+    erase_marked(lists.entries, doomed_entries);
+    store.structure_changed();
+    return DeleteOutcome::Deleted;
+}
+
+int delete_time_entry_record(Store& store, std::size_t entry_index) {
+    auto& entries = store.lists.entries;
+    if (entry_index >= entries.size())
+        return AccessLayer::kNoDatabase;
+    const int rc = store.db.execute(delete_time_entry_sql(entries[entry_index].key));
+    if (rc != 0)
+        return rc;
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(entry_index));
+    store.structure_changed();
+    return rc;
+}
+
+} // namespace olv

@@ -1,0 +1,95 @@
+#include "store/operations.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace olv {
+
+namespace {
+
+bool succeeded(int rc) {
+    return (rc & 0xff) == 0;
+}
+
+// Where a record's flag lives, and whether its statement went through.
+struct Written {
+    bool* modified;
+    bool ok;
+};
+
+template <typename Records> bool any_modified(const Records& records) {
+    return std::any_of(records.begin(), records.end(), [](const auto& r) { return r.modified; });
+}
+
+} // namespace
+
+FlushResult flush(Store& store) {
+    RecordLists& lists = store.lists;
+    if (!any_modified(lists.entries) && !any_modified(lists.users) &&
+        !any_modified(lists.clients) && !any_modified(lists.projects) &&
+        !any_modified(lists.objectives) && !any_modified(lists.tasks))
+        return {};
+
+    AccessLayer& db = store.db;
+    FlushResult result;
+    std::vector<Written> written;
+    const auto count_modified = [&] {
+        int count = 0;
+        const auto add = [&count](const auto& records) {
+            count += static_cast<int>(std::count_if(records.begin(), records.end(),
+                                                    [](const auto& r) { return r.modified; }));
+        };
+        add(lists.entries);
+        add(lists.users);
+        add(lists.clients);
+        add(lists.projects);
+        add(lists.objectives);
+        add(lists.tasks);
+        return count;
+    };
+
+    if (!succeeded(db.execute("BEGIN"))) {
+        result.committed = false;
+        result.failed_records = count_modified();
+        return result;
+    }
+
+    // After a failure the engine may have ended the transaction itself; then nothing of this
+    // flush is kept and no further statement may run outside the transaction.
+    bool abandoned = false;
+    const auto write = [&](auto& records) {
+        for (auto& record : records) {
+            if (abandoned)
+                return;
+            if (!record.modified)
+                continue;
+            const bool ok = succeeded(db.execute(update_sql(record)));
+            written.push_back({&record.modified, ok});
+            if (!ok && !db.in_transaction())
+                abandoned = true;
+        }
+    };
+    write(lists.entries);
+    write(lists.users);
+    write(lists.clients);
+    write(lists.projects);
+    write(lists.objectives);
+    write(lists.tasks);
+
+    if (abandoned || !succeeded(db.execute("COMMIT"))) {
+        if (db.in_transaction())
+            db.execute("ROLLBACK");
+        result.committed = false;
+        result.failed_records = count_modified();
+        return result;
+    }
+    for (const Written& w : written) {
+        if (w.ok)
+            *w.modified = false;
+        else
+            ++result.failed_records;
+    }
+    return result;
+}
+
+} // namespace olv

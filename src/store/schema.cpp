@@ -1,0 +1,41 @@
+#include "common/text.h"
+#include "store/operations.h"
+
+#include <array>
+
+namespace olv {
+
+namespace {
+
+constexpr std::array<const char*, 6> kSchema{
+    "create table users(key integer primary key, userID text, user_View integer, "
+    "user_Currency text, user_DateFormat text);",
+    "create table clients(key integer primary key, client_name text, client_rate float);",
+    "create table project(key integer primary key, project_title text, client_key integer, "
+    "project_date integer, "
+    "project_end integer, project_note text, project_rate float);",
+    "create table objectives(key integer primary key, ob_complete boolean, ob_title text, "
+    "Project_key integer, "
+    "ob_date integer, ob_end integer, ob_notes text);",
+    "create table task(key integer primary key, task_complete boolean, task_title text, "
+    "Obj_key integer, "
+    "Task_Date integer, Task_End integer, Task_Notes text, Task_Billed boolean, "
+    "task_checked boolean);",
+    "create table Task_Detail(key integer primary key, Task_Key integer, Time integer, "
+    "date integer, billed boolean);",
+};
+
+} // namespace
+
+bool create_database(Store& store, const std::string& path, const std::string& user_name) {
+    if (!store.db.open_database(path))
+        return false;
+    // A table that already exists keeps its rows; the statements' results change nothing here.
+    for (const char* statement : kSchema)
+        store.db.execute(statement);
+    store.db.execute("INSERT INTO users VALUES(1,'" + escape_quotes(user_name) +
+                     "',0,'\xC2\xA3','%dd/%mm/%yyyy')");
+    return true;
+}
+
+} // namespace olv

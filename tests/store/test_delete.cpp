@@ -1,0 +1,202 @@
+#include "store_fixture.h"
+#include "test_registry.h"
+
+#include <QObject>
+#include <QTest>
+
+using namespace olv;
+using olv::testing::NewDatabase;
+using olv::testing::Probe;
+using olv::testing::StatementTrace;
+
+namespace {
+
+// User 0
+//   Acme (client 100) 1
+//     Site (project 200) 2
+//       Launch (objective 300) 3
+//         Copy (task 400) 4: entries 500, 501
+//         Photos (task 401) 5: no entries
+//     Shop (project 201) 6: no objectives
+//   Beta (client 101) 7
+//     App (project 202) 8
+//       Beta launch (objective 301) 9
+//         Icons (task 402) 10: entry 502
+//   Gamma (client 102) 11: no projects
+// The numbers after the names are tree positions, as a tree build would set them.
+struct Hierarchy : NewDatabase {
+    Hierarchy() {
+        const char* rows[] = {
+            "INSERT INTO clients VALUES(100,'Acme',50.00);",
+            "INSERT INTO clients VALUES(101,'Beta',60.00);",
+            "INSERT INTO clients VALUES(102,'Gamma',70.00);",
+            "INSERT INTO project VALUES(200,'Site',100,1,0,'',40.00);",
+            "INSERT INTO project VALUES(201,'Shop',100,2,0,'',40.00);",
+            "INSERT INTO project VALUES(202,'App',101,3,0,'',40.00);",
+            "INSERT INTO objectives VALUES(300,0,'Launch',200,1,0,'');",
+            "INSERT INTO objectives VALUES(301,0,'Beta launch',202,2,0,'');",
+            "INSERT INTO task VALUES(400,0,'Copy',300,0,1,'',0,0);",
+            "INSERT INTO task VALUES(401,0,'Photos',300,0,2,'',0,0);",
+            "INSERT INTO task VALUES(402,0,'Icons',301,0,3,'',0,0);",
+            "INSERT INTO task_detail VALUES(500,400,10,1,0);",
+            "INSERT INTO task_detail VALUES(501,400,20,2,0);",
+            "INSERT INTO task_detail VALUES(502,402,30,3,0);",
+        };
+        for (const char* row : rows)
+            QCOMPARE(store.db.execute(row), 0);
+        QCOMPARE(load_all_records(store), LoadStatus::Loaded);
+        RecordLists& l = store.lists;
+        l.users[0].tree_pos = 0;
+        set_positions(l.clients, {{100, 1}, {101, 7}, {102, 11}});
+        set_positions(l.projects, {{200, 2}, {201, 6}, {202, 8}});
+        set_positions(l.objectives, {{300, 3}, {301, 9}});
+        set_positions(l.tasks, {{400, 4}, {401, 5}, {402, 10}});
+    }
+
+    template <typename Records>
+    static void set_positions(Records& records, std::initializer_list<std::pair<Key, int>> pos) {
+        for (auto& r : records)
+            for (const auto& [key, position] : pos)
+                if (r.key == key)
+                    r.tree_pos = position;
+    }
+};
+
+template <typename Records> QStringList keys_of(const Records& records) {
+    QStringList keys;
+    for (const auto& r : records)
+        keys << QString::number(r.key);
+    return keys;
+}
+
+QStringList all_keys(const RecordLists& l) {
+    return keys_of(l.clients) + QStringList{"|"} + keys_of(l.projects) + QStringList{"|"} +
+           keys_of(l.objectives) + QStringList{"|"} + keys_of(l.tasks) + QStringList{"|"} +
+           keys_of(l.entries);
+}
+
+QStringList split(const char* text) {
+    return QString::fromLatin1(text).split(' ', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class DeleteTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cascade_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<QStringList>("remaining");
+        QTest::newRow("client with two projects")
+            << 1
+            << QStringList{"DELETE FROM clients WHERE key = 100",
+                           "DELETE FROM project WHERE client_key = 100",
+                           "DELETE FROM objectives WHERE project_key = 200",
+                           "DELETE FROM task WHERE obj_key = 300",
+                           "DELETE FROM task_detail WHERE task_key = 400"}
+            << split("101 102 | 202 | 301 | 402 | 502");
+        QTest::newRow("client without projects")
+            << 11 << QStringList{"DELETE FROM clients WHERE key = 102"}
+            << split("100 101 | 200 201 202 | 300 301 | 400 401 402 | 500 501 502");
+        QTest::newRow("project") << 8
+                                 << QStringList{"DELETE FROM project WHERE key = 202",
+                                                "DELETE FROM objectives WHERE project_key = 202",
+                                                "DELETE FROM task WHERE obj_key = 301",
+                                                "DELETE FROM task_detail WHERE task_key = 402"}
+                                 << split("100 101 102 | 200 201 | 300 | 400 401 | 500 501");
+        QTest::newRow("objective with two tasks, one with entries")
+            << 3
+            << QStringList{"DELETE FROM objectives WHERE key = 300",
+                           "DELETE FROM task WHERE obj_key = 300",
+                           "DELETE FROM task_detail WHERE task_key = 400"}
+            << split("100 101 102 | 200 201 202 | 301 | 402 | 502");
+        QTest::newRow("task with two entries")
+            << 4
+            << QStringList{"DELETE FROM task WHERE key = 400",
+                           "DELETE FROM task_detail WHERE task_key = 400"}
+            << split("100 101 102 | 200 201 202 | 300 301 | 401 402 | 502");
+        QTest::newRow("task without entries")
+            << 5 << QStringList{"DELETE FROM task WHERE key = 401"}
+            << split("100 101 102 | 200 201 202 | 300 301 | 400 402 | 500 501 502");
+    }
+    void cascade() {
+        QFETCH(int, position);
+        QFETCH(QStringList, statements);
+        QFETCH(QStringList, remaining);
+        Hierarchy h;
+        StatementTrace trace(h.store);
+        QCOMPARE(delete_tree_item_records(h.store, position), DeleteOutcome::Deleted);
+        QCOMPARE(trace.statements(), QStringList{"BEGIN"} + statements + QStringList{"COMMIT"});
+        QCOMPARE(all_keys(h.store.lists), remaining);
+        // The database lost exactly what the lists lost.
+        Store reread;
+        reread.db.load_engine();
+        reread.db.open_database(h.path);
+        QCOMPARE(load_all_records(reread), LoadStatus::Loaded);
+        QCOMPARE(all_keys(reread.lists), remaining);
+    }
+
+    void userItemIsNeverDeleted() {
+        Hierarchy h;
+        const QStringList before = all_keys(h.store.lists);
+        StatementTrace trace(h.store);
+        QCOMPARE(delete_tree_item_records(h.store, 0), DeleteOutcome::UserItem);
+        QCOMPARE(trace.statements(), QStringList());
+        QCOMPARE(all_keys(h.store.lists), before);
+        QCOMPARE(h.store.lists.users.size(), std::size_t(1));
+    }
+
+    void positionWithoutRecordDeletesNothing() {
+        Hierarchy h;
+        const QStringList before = all_keys(h.store.lists);
+        StatementTrace trace(h.store);
+        QCOMPARE(delete_tree_item_records(h.store, 12), DeleteOutcome::NoRecord);
+        QCOMPARE(trace.statements(), QStringList());
+        QCOMPARE(all_keys(h.store.lists), before);
+    }
+
+    void refusedCascadeStillEmptiesTheLists() {
+        Hierarchy h;
+        QCOMPARE(h.store.db.execute("CREATE TRIGGER keep BEFORE DELETE ON project "
+                                    "BEGIN SELECT RAISE(ABORT, 'kept'); END"),
+                 0);
+        QCOMPARE(delete_tree_item_records(h.store, 7), DeleteOutcome::Deleted);
+        QCOMPARE(all_keys(h.store.lists), split("100 102 | 200 201 | 300 | 400 401 | 500 501"));
+        QVERIFY(!h.store.db.in_transaction());
+        // The rows the engine kept come back with the next load.
+        QCOMPARE(load_all_records(h.store), LoadStatus::Loaded);
+        QCOMPARE(keys_of(h.store.lists.projects), split("200 201 202"));
+        QCOMPARE(keys_of(h.store.lists.clients), split("100 102"));
+    }
+
+    void timeEntry() {
+        Hierarchy h;
+        Store& s = h.store;
+        StatementTrace trace(s);
+        QCOMPARE(delete_time_entry_record(s, 1), 0);
+        QCOMPARE(trace.statements(), QStringList{"DELETE FROM task_detail WHERE key = 501"});
+        QCOMPARE(keys_of(s.lists.entries), split("500 502"));
+        Probe probe(h.path);
+        QCOMPARE(probe.column("select key from task_detail order by key"), split("500 502"));
+    }
+
+    void refusedTimeEntryDeleteKeepsTheEntry() {
+        Hierarchy h;
+        Store& s = h.store;
+        QCOMPARE(s.db.execute("CREATE TRIGGER keep BEFORE DELETE ON task_detail "
+                              "BEGIN SELECT RAISE(ABORT, 'kept'); END"),
+                 0);
+        const int rc = delete_time_entry_record(s, 0);
+        QVERIFY(rc != 0);
+        QCOMPARE(keys_of(s.lists.entries), split("500 501 502"));
+        s.db.close_current_database();
+        QVERIFY(delete_time_entry_record(s, 0) != 0);
+        QCOMPARE(keys_of(s.lists.entries), split("500 501 502"));
+    }
+};
+
+OLV_TEST_CLASS(DeleteTest)
+
+#include "test_delete.moc"
