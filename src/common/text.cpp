@@ -196,14 +196,37 @@ double to_real(std::string_view text) {
 
 // A value that rounds to zero is written without a sign ("0.00", never "-0.00").
 std::string two_decimals(double value) {
+    // Round the shortest decimal text that reads back as the value, half away from zero, so a
+    // rate typed as 12.345 is written 12.35 although its binary value lies just below.
     char buffer[400];
     const auto [end, error] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (error != std::errc())
         return "0.00";
-    std::string out(buffer, end);
-    if (out.size() > 1 && out[0] == '-' && out.find_first_not_of("0.", 1) == std::string::npos)
-        out.erase(0, 1);
+    std::string text(buffer, end);
+    if (text.find_first_not_of("-0123456789.") != std::string::npos)
+        return text; // inf, nan
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative)
+        text.erase(0, 1);
+    const std::size_t point = text.find('.');
+    std::string whole = point == std::string::npos ? text : text.substr(0, point);
+    std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
+    const bool round_up = fraction.size() > 2 && fraction[2] >= '5';
+    fraction.resize(2, '0');
+    std::string digits = whole + fraction;
+    if (round_up) {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9')
+            digits[--i] = '0';
+        if (i == 0)
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[i - 1];
+    }
+    std::string out = digits.substr(0, digits.size() - 2) + "." + digits.substr(digits.size() - 2);
+    if (negative && out.find_first_not_of("0.") != std::string::npos)
+        out.insert(out.begin(), '-');
     return out;
 }
 

@@ -207,8 +207,12 @@ private slots:
         QTest::newRow("whole negative") << -3.0 << "-3.00";
         QTest::newRow("pads one place") << 12.5 << "12.50";
         QTest::newRow("rounds up") << 10.006 << "10.01";
-        QTest::newRow("binary value below the half") << 2.675 << "2.67";
-        QTest::newRow("binary value above the half") << 0.005 << "0.01";
+        // Rounding follows the decimal text, not the binary value just below it.
+        QTest::newRow("typed half, binary just below") << 2.675 << "2.68";
+        QTest::newRow("typed rate half") << 12.345 << "12.35";
+        QTest::newRow("typed half, binary just above") << 0.005 << "0.01";
+        QTest::newRow("negative half") << -1.005 << "-1.01";
+        QTest::newRow("carry into the whole part") << 9.995 << "10.00";
         QTest::newRow("no sign on a rounded zero") << -0.001 << "0.00";
         QTest::newRow("negative zero") << -0.0 << "0.00";
         QTest::newRow("cents above what a float keeps") << 1234567.891 << "1234567.89";

@@ -29,7 +29,7 @@ private slots:
             << q(insert_client_sql(kKey, "O'Neil", 35))
             << "INSERT INTO clients VALUES(1765357200,'O''Neil',35.00);";
         QTest::newRow("client, rate rounded to two decimals")
-            << q(insert_client_sql(7, "Acme", 12.346))
+            << q(insert_client_sql(7, "Acme", 12.345))
             << "INSERT INTO clients VALUES(7,'Acme',12.35);";
         QTest::newRow("client, rate 0")
             << q(insert_client_sql(7, "", 0)) << "INSERT INTO clients VALUES(7,'',0.00);";
