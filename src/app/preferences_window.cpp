@@ -1,0 +1,135 @@
+#include "app/preferences_window.h"
+
+#include "reports/print/todo_view.h"
+#include "views/details.h"
+#include "views/dialogs.h"
+#include "views/ids.h"
+#include "views/tree.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <array>
+
+namespace olv {
+
+namespace {
+
+constexpr std::array<const char*, 4> kDateFormats{"DD/MM/YYYY", "DD/MM/YY", "MM/DD/YYYY",
+                                                  "MM/DD/YY"};
+
+// The entry's date mask: "%" in front and every "/" followed by "%".
+std::string mask_of_entry(const QString& entry) {
+    QString mask = QStringLiteral("%") + entry;
+    mask.replace(QStringLiteral("/"), QStringLiteral("/%"));
+    return mask.toStdString();
+}
+
+int entry_of_mask(const std::string& mask) {
+    const QString bare = QString::fromStdString(mask).remove(QLatin1Char('%'));
+    for (std::size_t i = 0; i < kDateFormats.size(); ++i)
+        if (bare.compare(QLatin1String(kDateFormats[i]), Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    return 0;
+}
+
+QString id_name(int id) {
+    return QString::number(id);
+}
+
+} // namespace
+
+void place_small_window(QWidget* window, QPointer<QWidget>& slot, QWidget* owner, int id,
+                        const QString& title, QSize inner_size) {
+    delete slot.data();
+    window->setParent(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                 Qt::WindowCloseButtonHint);
+    window->setObjectName(id_name(id));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(title);
+    // Geometry of a top-level widget is its inner area, so the inner areas share a centre.
+    const QPoint centre = owner ? owner->geometry().center()
+                                : QPoint(inner_size.width() / 2, inner_size.height() / 2);
+    window->setGeometry(
+        QRect(centre - QPoint(inner_size.width() / 2, inner_size.height() / 2), inner_size));
+    slot = window;
+}
+
+QPushButton* add_window_button(QWidget* window, Workspace& ws, int id, const QString& text,
+                               const QRect& geometry) {
+    auto* button = new QPushButton(text, window);
+    button->setObjectName(id_name(id));
+    button->setGeometry(geometry);
+    const int window_id = window->objectName().toInt();
+    QObject::connect(button, &QPushButton::clicked, window, [&ws, id, window_id] {
+        if (ws.post_event)
+            ws.post_event(control_event(id, window_id));
+    });
+    return button;
+}
+
+void open_preferences(Workspace& ws) {
+    auto* window = new QWidget;
+    place_small_window(window, ws.preferences_window, ws.main_window, id::PreferencesWindow,
+                       QStringLiteral("Preferences"), QSize(300, 140));
+
+    (new QLabel(QStringLiteral("Currency Symbol"), window))->setGeometry(10, 20, 100, 20);
+    (new QLabel(QStringLiteral("Date Format"), window))->setGeometry(10, 50, 60, 20);
+    auto* frame = new QFrame(window);
+    frame->setFrameShape(QFrame::Box);
+    frame->setGeometry(0, 0, 300, 140);
+    frame->lower();
+
+    add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"), QRect(120, 90, 60, 30));
+    add_window_button(window, ws, id::PreferencesCancel, QStringLiteral("Cancel"),
+                      QRect(220, 90, 60, 30));
+
+    auto* currency = new QLineEdit(window);
+    currency->setObjectName(id_name(id::PreferencesCurrency));
+    currency->setGeometry(110, 20, 30, 20);
+
+    auto* formats = new QComboBox(window);
+    formats->setObjectName(id_name(id::PreferencesDateFormat));
+    formats->setEditable(false);
+    formats->setGeometry(110, 50, 180, 20);
+    for (const char* entry : kDateFormats)
+        formats->addItem(QLatin1String(entry));
+    formats->setCurrentIndex(0);
+
+    currency->setText(QString::fromStdString(ws.store.currency));
+    formats->setCurrentIndex(entry_of_mask(ws.store.date_mask));
+
+    window->show();
+}
+
+void apply_preferences(Workspace& ws) {
+    QWidget* window = ws.preferences_window;
+    if (!window)
+        return;
+    const auto* currency = window->findChild<QLineEdit*>(id_name(id::PreferencesCurrency));
+    const auto* formats = window->findChild<QComboBox*>(id_name(id::PreferencesDateFormat));
+    if (!currency || !formats)
+        return;
+    const std::string symbol = currency->text().toStdString();
+    const std::string mask = mask_of_entry(formats->currentText());
+
+    if (!ws.store.lists.users.empty()) {
+        UserRecord& user = ws.store.lists.users.front();
+        user.user_Currency = symbol;
+        user.user_DateFormat = mask;
+        user.modified = true;
+    }
+    ws.store.currency = symbol;
+    ws.store.date_mask = mask;
+
+    close_window(ws, id::PreferencesWindow);
+
+    if (ws.state.to_do_list_shown)
+        show_to_do_list(ws);
+    else
+        show_item_details(ws, current_position(ws));
+}
+
+} // namespace olv

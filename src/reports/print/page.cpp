@@ -1,0 +1,116 @@
+#include "reports/print/page.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPagedPaintDevice>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+namespace olv {
+
+namespace {
+
+QString to_qstring(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+double screen_logical_dpi() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->logicalDotsPerInch();
+    return 96.0;
+}
+
+Page::Page(QPainter& painter)
+    : Page(painter, painter.device()->width(), painter.device()->height(), screen_logical_dpi()) {}
+
+Page::Page(QPainter& painter, int width, int height, double screen_dpi)
+    : painter_(painter), width_(width), height_(height), screen_dpi_(screen_dpi),
+      current_font_(painter.font()) {}
+
+int Page::page_x(double x) const {
+    return static_cast<int>(std::lround(x * width_ / 21.0));
+}
+
+int Page::page_y(double v) const {
+    return static_cast<int>(std::lround(v * width_ / 29.7));
+}
+
+int Page::font_pixel_height(double size) const {
+    return static_cast<int>(std::lround(page_y(size) * screen_dpi_ / 72.0));
+}
+
+QFont Page::make_font(std::string_view face, double size, int style) const {
+    QFont font(to_qstring(face));
+    font.setPixelSize(std::max(1, font_pixel_height(size)));
+    font.setWeight((style & text_style::Bold) ? QFont::Bold : QFont::Normal);
+    font.setItalic(style & text_style::Italic);
+    font.setUnderline(style & text_style::Underline);
+    font.setStrikeOut(style & text_style::StrikeOut);
+    if (style & text_style::HighQuality)
+        font.setStyleStrategy(QFont::PreferQuality);
+    return font;
+}
+
+void Page::print_text(double x_pos, double y_pos, std::string_view text, std::string_view face,
+                      double size, int style, int r, int g, int b) {
+    if (log_)
+        log_->push_back(
+            {x_pos, y_pos, std::string(text), std::string(face), size, style, TextColour{r, g, b}});
+    current_font_ = make_font(face, size, style);
+    painter_.setFont(current_font_);
+    painter_.setPen(QColor(r, g, b));
+    if (text.empty())
+        return;
+    // Qt draws from the baseline; the page position is the top of the text.
+    const QFontMetrics metrics(current_font_, painter_.device());
+    painter_.drawText(QPoint(page_x(x_pos), page_y(y_pos) + metrics.ascent()), to_qstring(text));
+}
+
+void Page::print_text(double x_pos, double y_pos, std::string_view text, double size, int style,
+                      TextColour colour) {
+    print_text(x_pos, y_pos, text, "Arial", size, style, colour.r, colour.g, colour.b);
+}
+
+int Page::text_width(std::string_view text) const {
+    const QFontMetrics metrics(current_font_, painter_.device());
+    return metrics.horizontalAdvance(to_qstring(text));
+}
+
+std::string Page::fit_text(std::string_view text, int max_width) const {
+    const QFontMetrics metrics(current_font_, painter_.device());
+    QString shown = to_qstring(text);
+    while (!shown.isEmpty() && metrics.horizontalAdvance(shown) > max_width) {
+        // One character is one code point, so a surrogate pair goes as a whole.
+        const bool pair = shown.size() >= 2 && shown.back().isLowSurrogate() &&
+                          shown.at(shown.size() - 2).isHighSurrogate();
+        shown.chop(pair ? 2 : 1);
+    }
+    return shown.toStdString();
+}
+
+bool Page::fits(double y_pos, double size) const {
+    const QFontMetrics metrics(make_font("Arial", size, text_style::Regular), painter_.device());
+    return page_y(y_pos) + metrics.height() <= height_;
+}
+
+bool Page::new_page() {
+    auto* paged = dynamic_cast<QPagedPaintDevice*>(painter_.device());
+    if (!paged || !paged->newPage())
+        return false;
+    ++page_count_;
+    return true;
+}
+
+void Page::keep_line_on_page(double size, const std::function<void()>& heads) {
+    if (fits(y, size) || !new_page())
+        return;
+    y = kTopLine;
+    heads();
+}
+
+} // namespace olv
