@@ -8,7 +8,8 @@
 namespace olv::bench {
 
 struct BenchContext {
-    std::string database_path; // the generated ten-year database
+    std::string database_path;       // the generated ten-year database
+    std::string views_database_path; // an untouched copy of it for the views
 };
 
 // Prints "name: value unit" on a line of its own.
@@ -44,5 +45,7 @@ template <typename Work> double best_of(int runs, Work work) {
 }
 
 void run_store_bench(const BenchContext& context);
+// Needs a QApplication.
+void run_views_bench(const BenchContext& context);
 
 } // namespace olv::bench
