@@ -104,7 +104,9 @@ void new_database(Application& app) {
     if (!name.endsWith(QStringLiteral(".db"), Qt::CaseSensitive))
         name += QStringLiteral(".db");
 
-    // What the periodic flush has not written yet belongs to the old file.
+    // What the periodic flush has not written yet, and the notes typed for the item on show,
+    // belong to the old file.
+    store_notes(ws, ws.state.previous_selection);
     flush_records(ws);
     if (!lock_database(app, name))
         return;

@@ -53,6 +53,12 @@ void tree_sequence(Application& app, const Event& event, std::int32_t position) 
     }
 }
 
+// The notes box is about to show something else: what was typed there goes into the item it
+// was shown for first.
+void keep_typed_notes(Workspace& ws) {
+    store_notes(ws, ws.state.previous_selection);
+}
+
 void control(Application& app, const Event& event, std::int32_t position) {
     Workspace& ws = app.workspace();
     switch (event.id) {
@@ -79,7 +85,10 @@ void control(Application& app, const Event& event, std::int32_t position) {
         edit_item(ws);
         break;
     case id::ButtonToDoList:
+        keep_typed_notes(ws);
         show_to_do_list(ws);
+        // The emptied notes box belongs to no item while the to-do list is shown.
+        ws.state.previous_selection = -1;
         break;
     case id::ClientOk:
         save_client_dialog(ws);
@@ -112,6 +121,7 @@ void control(Application& app, const Event& event, std::int32_t position) {
         close_window(ws, id::AboutWindow);
         break;
     case id::PreferencesOk:
+        keep_typed_notes(ws);
         apply_preferences(ws);
         break;
     case id::TaskAcceptedBox:
@@ -180,6 +190,7 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         new_database(app);
         break;
     case id::FilePrint:
+        keep_typed_notes(ws);
         print_current_view(ws);
         break;
     case id::FileSave:
@@ -235,6 +246,7 @@ void show_context_menu(Application& app, std::int32_t position) {
 
 void save_sequence(Application& app) {
     Workspace& ws = app.workspace();
+    keep_typed_notes(ws);
     auto& users = app.store().lists.users;
     if (!users.empty()) {
         users.front().user_View = current_position(ws);

@@ -17,8 +17,8 @@ void dispatch_event(Application& app, const Event& event);
 // the chosen item as a menu event of the main window.
 void show_context_menu(Application& app, std::int32_t position);
 
-// Save: the first users record remembers the tree's position (-1 when nothing is selected),
-// then every modified record is flushed.
+// Save: the notes box text goes into the item it shows, the first users record remembers the
+// tree's position (-1 when nothing is selected), then every modified record is flushed.
 void save_sequence(Application& app);
 
 // Help > User Guide: "manual.pdf" in the working directory, else beside the program. Silent

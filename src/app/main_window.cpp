@@ -128,6 +128,13 @@ MainWindow::MainWindow() {
         if (on_view_event)
             on_view_event(control_event(id::ItemTree, id::MainWindow, EventKind::Other));
     });
+    // A left click on the item that is current already changes no selection; it still shows
+    // that item again, for instance in place of the to-do list.
+    tree_->viewport()->installEventFilter(this);
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (on_view_event && item && item == current_at_press_)
+            on_view_event(control_event(id::ItemTree, id::MainWindow, EventKind::LeftClick));
+    });
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (on_view_event)
             on_view_event(control_event(id::ItemTree, id::MainWindow, EventKind::LeftDoubleClick));
@@ -296,6 +303,19 @@ int MainWindow::run_popup(int id, QPoint pointer) {
 void MainWindow::fit_splitters() {
     if (splitter70_)
         splitter70_->setGeometry(0, kSplitterTop, width(), height() - kSplitterHeightLoss);
+}
+
+bool MainWindow::event(QEvent* event) {
+    // Menu items carry no status tips; hovering them must not wipe the clock in the status bar.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (tree_ && watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress)
+        current_at_press_ = tree_->currentItem();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -15,6 +15,7 @@ class QSplitter;
 class QTextEdit;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace olv {
 
@@ -49,6 +50,8 @@ public:
     void fit_splitters();
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -65,6 +68,8 @@ private:
     std::map<int, QAction*> menu_items_;
     std::map<int, QMenu*> popups_;
     int chosen_popup_item_ = 0;
+    // The tree's current item when the last mouse button went down on it; only compared.
+    const QTreeWidgetItem* current_at_press_ = nullptr;
 };
 
 // Builds the main window, centred, with a client area of 790 x 520, and points the workspace

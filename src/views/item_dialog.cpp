@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,6 +139,33 @@ QDateEdit* make_picker(QWidget* parent, const Clock& clock) {
     return picker;
 }
 
+// Labels keep their fixed boxes; where a text is wider than its box, the dialog's labels are all
+// drawn in the one smaller size that fits every text, rather than cut off.
+void fit_label_texts(const QList<QLabel*>& labels) {
+    constexpr qreal kSmallest = 6.0;
+    if (labels.isEmpty())
+        return;
+    QFont font = labels.front()->font();
+    qreal size = font.pointSizeF();
+    if (size <= 0)
+        return;
+    const auto all_fit = [&labels](const QFont& f) {
+        const QFontMetrics metrics(f);
+        for (const QLabel* label : labels)
+            if (metrics.horizontalAdvance(label->text()) > label->contentsRect().width())
+                return false;
+        return true;
+    };
+    if (all_fit(font))
+        return;
+    while (size > kSmallest && !all_fit(font)) {
+        size -= 0.5;
+        font.setPointSizeF(size);
+    }
+    for (QLabel* label : labels)
+        label->setFont(font);
+}
+
 void centre_over_active_window(QWidget* dialog, QWidget* owner) {
     const QWidget* over = QApplication::activeWindow();
     if (!over || over == dialog)
@@ -166,6 +194,7 @@ ItemDialog::ItemDialog(Workspace& ws, int window)
             ws.post_event(event);
     };
 
+    QList<QLabel*> labels;
     for (const Control& c : layout.controls) {
         QWidget* widget = nullptr;
         const QString text = QString::fromUtf8(c.text);
@@ -220,7 +249,10 @@ ItemDialog::ItemDialog(Workspace& ws, int window)
         if (c.id != 0)
             widget->setObjectName(QString::number(c.id));
         widget->setGeometry(c.geometry);
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            labels.append(label);
     }
+    fit_label_texts(labels);
 
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QUrl>
 #include <csignal>
 
@@ -171,6 +172,77 @@ private slots:
         f->clock.advance_seconds(2);
         f->app->jobs().poll();
         QCOMPARE(entry_seconds(*f), 9);
+    }
+
+    void notes_typed_last_reach_the_file_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("File > Save") << "save";
+        QTest::newRow("File > Exit") << "exit";
+        QTest::newRow("closing the main window") << "close";
+        QTest::newRow("File > New") << "new";
+    }
+    void notes_typed_last_reach_the_file() {
+        QFETCH(QString, way);
+        start();
+        click(*f, kTask);
+        type_notes(*f, QStringLiteral("Ask about the logo's colours"));
+        // No other item is chosen before the file is written.
+        if (way == QLatin1String("save")) {
+            command(*f, id::FileSave);
+        } else if (way == QLatin1String("exit")) {
+            f->window().menu_item(id::FileExit)->trigger();
+        } else if (way == QLatin1String("close")) {
+            f->window().close();
+        } else {
+            f->prompter.file_name = f->path(QStringLiteral("next.db"));
+            command(*f, id::FileNew);
+            QCOMPARE(f->app->database_path(), f->path(QStringLiteral("next.db")));
+        }
+        QCOMPARE(DatabaseProbe(f->default_db()).rows("SELECT task_notes FROM task"),
+                 QStringList{QStringLiteral("Ask about the logo's colours")});
+        QVERIFY(f->messages().isEmpty());
+    }
+
+    void redrawing_the_list_keeps_the_notes_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("notes_box_after");
+        QTest::newRow("To-Do List button") << "todo"
+                                           << "";
+        QTest::newRow("File > Print") << "print"
+                                      << "Kick-off Monday 9am";
+        QTest::newRow("Preferences OK") << "preferences"
+                                        << "Kick-off Monday 9am";
+    }
+    void redrawing_the_list_keeps_the_notes() {
+        QFETCH(QString, action);
+        QFETCH(QString, notes_box_after);
+        start();
+        click(*f, kProject);
+        type_notes(*f, QStringLiteral("Kick-off Monday"));
+        click(*f, kClient);
+        click(*f, kProject);
+        type_notes(*f, QStringLiteral(" 9am"));
+
+        if (action == QLatin1String("todo")) {
+            auto* button = f->window().findChild<QToolButton*>(QString::number(id::ButtonToDoList));
+            QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY(f->ws().state.to_do_list_shown);
+        } else if (action == QLatin1String("print")) {
+            f->prompter.printer_output = f->path(QStringLiteral("report.pdf"));
+            command(*f, id::FilePrint);
+            QVERIFY(QFile::exists(f->prompter.printer_output));
+        } else {
+            command(*f, id::FilePreferences);
+            dispatch_event(*f->app, control_event(id::PreferencesOk, id::PreferencesWindow));
+        }
+        QCOMPARE(f->ws().notes->toPlainText(), notes_box_after);
+
+        // Choosing another item stores the notes box into the item it shows, if any.
+        click(*f, kClient);
+        const auto& projects = f->app->store().lists.projects;
+        QCOMPARE(projects.at(0).project_note, std::string("Kick-off Monday 9am"));
+        click(*f, kProject);
+        QCOMPARE(f->ws().notes->toPlainText(), QStringLiteral("Kick-off Monday 9am"));
     }
 
     void every_way_out_writes_everything_data() {

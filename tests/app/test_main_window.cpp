@@ -199,6 +199,43 @@ private slots:
         QCOMPARE(bar->currentMessage(), QStringLiteral("10/12/2026 : 09:00:03"));
     }
 
+    void hovering_a_menu_item_leaves_the_clock_in_the_status_bar() {
+        MainWindow& w = f->window();
+        QStatusBar* bar = w.statusBar();
+        // What an open menu does for the item under the mouse: its status tip (none) goes to
+        // the menu bar that opened it.
+        QMenuBar* opened_by = w.menuBar();
+        w.menu_item(id::FileSave)->showStatusText(opened_by);
+        QCOMPARE(bar->currentMessage(), QStringLiteral("Ready..."));
+        f->clock.advance_seconds(1);
+        f->app->jobs().poll();
+        for (int id : {id::FileNew, id::FilePrint, id::FileExit})
+            w.menu_item(id)->showStatusText(opened_by);
+        QCOMPARE(bar->currentMessage(), QStringLiteral("10/12/2026 : 09:00:01"));
+    }
+
+    void a_click_on_the_current_item_shows_it_again() {
+        QTreeWidget& tree = f->tree();
+        QTreeWidgetItem* project = f->ws().tree_items.at(2);
+        const QPoint point = tree.visualItemRect(project).center();
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, point);
+        QCOMPARE(tree.currentItem(), project);
+        QCOMPARE(f->ws().list->headerItem()->text(1), QStringLiteral("Objective"));
+
+        auto* to_do = f->window().findChild<QToolButton*>(QString::number(id::ButtonToDoList));
+        QTest::mouseClick(to_do, Qt::LeftButton);
+        QVERIFY(f->ws().state.to_do_list_shown);
+        QCOMPARE(f->ws().list->headerItem()->text(1), QStringLiteral("Description"));
+
+        // The selection does not change; the project's report comes back all the same.
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, point);
+        QCOMPARE(tree.currentItem(), project);
+        QVERIFY(!f->ws().state.to_do_list_shown);
+        QCOMPARE(f->ws().list->headerItem()->text(1), QStringLiteral("Objective"));
+        QCOMPARE(f->ws().list->topLevelItem(0)->text(1), QStringLiteral("Launch"));
+        QCOMPARE(f->ws().state.previous_selection, 2);
+    }
+
     void right_click_opens_the_menu_of_the_item_data() {
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("menu");

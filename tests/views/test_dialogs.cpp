@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace olv;
@@ -117,6 +118,44 @@ private slots:
         }
         // The main window goes on working while a dialog is open.
         QVERIFY(!dialog->isModal());
+    }
+
+    void every_label_shows_its_whole_text_data() {
+        QTest::addColumn<int>("window");
+        QTest::addColumn<qreal>("font_size"); // 0: the platform's own
+        for (const qreal size : {0.0, 12.0}) {
+            const QByteArray font = size > 0 ? QByteArray(" at 12 points") : QByteArray();
+            QTest::newRow("client" + font) << id::ClientDialog << size;
+            QTest::newRow("project" + font) << id::ProjectDialog << size;
+            QTest::newRow("objective" + font) << id::ObjectiveDialog << size;
+            QTest::newRow("task" + font) << id::TaskDialog << size;
+        }
+    }
+    void every_label_shows_its_whole_text() {
+        QFETCH(int, window);
+        QFETCH(qreal, font_size);
+        const QFont platform_font = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(platform_font); });
+        if (font_size > 0) {
+            QFont larger = platform_font;
+            larger.setPointSizeF(font_size);
+            QApplication::setFont(larger);
+        }
+        ViewsFixture f;
+        open_window(*f.ws, window);
+        ItemDialog* dialog = f.dialog(window);
+        const auto labels = dialog->findChildren<QLabel*>();
+        QVERIFY(!labels.isEmpty());
+        for (const QLabel* label : labels) {
+            const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+            QVERIFY2(needed <= label->contentsRect().width(),
+                     qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                    .arg(label->text())
+                                    .arg(needed)
+                                    .arg(label->contentsRect().width())));
+            // One size for every label of the dialog.
+            QCOMPARE(label->font().pointSizeF(), labels.front()->font().pointSizeF());
+        }
     }
 
     void keys_and_buttons_raise_their_events_data() {
