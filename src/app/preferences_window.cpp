@@ -4,6 +4,7 @@
 #include "views/details.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
+#include "views/label_fit.h"
 #include "views/tree.h"
 
 #include <QComboBox>
@@ -75,8 +76,11 @@ void open_preferences(Workspace& ws) {
     place_small_window(window, ws.preferences_window, ws.main_window, id::PreferencesWindow,
                        QStringLiteral("Preferences"), QSize(300, 140));
 
-    (new QLabel(QStringLiteral("Currency Symbol"), window))->setGeometry(10, 20, 100, 20);
-    (new QLabel(QStringLiteral("Date Format"), window))->setGeometry(10, 50, 60, 20);
+    auto* currency_label = new QLabel(QStringLiteral("Currency Symbol"), window);
+    currency_label->setGeometry(10, 20, 100, 20);
+    auto* format_label = new QLabel(QStringLiteral("Date Format"), window);
+    format_label->setGeometry(10, 50, 60, 20);
+    fit_label_texts({currency_label, format_label});
     auto* frame = new QFrame(window);
     frame->setFrameShape(QFrame::Box);
     frame->setGeometry(0, 0, 300, 140);

@@ -1,6 +1,7 @@
 #include "views/item_dialog.h"
 
 #include "views/ids.h"
+#include "views/label_fit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -137,33 +138,6 @@ QDateEdit* make_picker(QWidget* parent, const Clock& clock) {
     const WallTime now = clock.wall_now();
     picker->setDate(QDate(now.year, now.month, now.day));
     return picker;
-}
-
-// Labels keep their fixed boxes; where a text is wider than its box, the dialog's labels are all
-// drawn in the one smaller size that fits every text, rather than cut off.
-void fit_label_texts(const QList<QLabel*>& labels) {
-    constexpr qreal kSmallest = 6.0;
-    if (labels.isEmpty())
-        return;
-    QFont font = labels.front()->font();
-    qreal size = font.pointSizeF();
-    if (size <= 0)
-        return;
-    const auto all_fit = [&labels](const QFont& f) {
-        const QFontMetrics metrics(f);
-        for (const QLabel* label : labels)
-            if (metrics.horizontalAdvance(label->text()) > label->contentsRect().width())
-                return false;
-        return true;
-    };
-    if (all_fit(font))
-        return;
-    while (size > kSmallest && !all_fit(font)) {
-        size -= 0.5;
-        font.setPointSizeF(size);
-    }
-    for (QLabel* label : labels)
-        label->setFont(font);
 }
 
 void centre_over_active_window(QWidget* dialog, QWidget* owner) {

@@ -7,6 +7,7 @@
 #include "views/ids.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -91,8 +92,13 @@ private slots:
             2);
 
         QStringList labels;
-        for (const QLabel* label : window->findChildren<QLabel*>())
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
             labels << label->text();
+            // The label boxes are narrow for the platform font: the whole text must still show.
+            QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <=
+                         label->contentsRect().width(),
+                     qPrintable(label->text()));
+        }
         QCOMPARE(labels, QStringList({"Currency Symbol", "Date Format"}));
 
         const auto* ok = control<QPushButton>(f, id::PreferencesOk);
