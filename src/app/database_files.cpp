@@ -6,6 +6,7 @@
 #include "views/details.h"
 #include "views/tree.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace olv {
@@ -99,7 +100,8 @@ void new_database(Application& app) {
     QString name = app.prompter().save_file_name(
         app.main_window(), QStringLiteral("Olvessa.Project New Database"), app.start_directory(),
         QStringLiteral("*.db"), QStringLiteral("Database (*.db)"));
-    if (name.isEmpty())
+    // The dialog lets a typed folder through that does not exist; no file can be made there.
+    if (name.isEmpty() || !QFileInfo(name).absoluteDir().exists())
         return;
     if (!name.endsWith(QStringLiteral(".db"), Qt::CaseSensitive))
         name += QStringLiteral(".db");

@@ -13,8 +13,9 @@ struct Store;
 // When another window holds the file the program ends without touching it.
 void open_database_file(Application& app, const QString& path);
 
-// File > New: asks for a file name (".db" appended unless it ends in exactly ".db"), flushes
-// the old file, creates the new one and opens it.
+// File > New: asks for a file name (".db" appended unless it ends in exactly ".db"; a name in a
+// folder that does not exist counts as cancelled), flushes the old file, creates the new one and
+// opens it.
 void new_database(Application& app);
 
 // Closes database 1, unloads the engine and loads it again as "sqlite.dll".

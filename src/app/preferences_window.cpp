@@ -7,6 +7,7 @@
 #include "views/label_fit.h"
 #include "views/tree.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -40,6 +41,25 @@ QString id_name(int id) {
     return QString::number(id);
 }
 
+// Closed from its title bar: what was typed is discarded and the main window is current again,
+// as after Cancel.
+class PreferencesWindow final : public QWidget {
+public:
+    explicit PreferencesWindow(Workspace& ws) : ws_(ws) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (ws_.preferences_window == this)
+            ws_.preferences_window = nullptr;
+        event->accept();
+        if (ws_.main_window)
+            ws_.main_window->activateWindow();
+    }
+
+private:
+    Workspace& ws_;
+};
+
 } // namespace
 
 void place_small_window(QWidget* window, QPointer<QWidget>& slot, QWidget* owner, int id,
@@ -72,7 +92,7 @@ QPushButton* add_window_button(QWidget* window, Workspace& ws, int id, const QSt
 }
 
 void open_preferences(Workspace& ws) {
-    auto* window = new QWidget;
+    auto* window = new PreferencesWindow(ws);
     place_small_window(window, ws.preferences_window, ws.main_window, id::PreferencesWindow,
                        QStringLiteral("Preferences"), QSize(300, 140));
 

@@ -499,6 +499,11 @@ int AccessLayer::execute(std::string_view statement) {
     return s.run_exec(s.current_handle, statement);
 }
 
+bool AccessLayer::locked_elsewhere(int result) {
+    const int primary = result & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
 int AccessLayer::execute_on(std::int32_t number, std::string_view statement) {
     State& s = *state_;
     DatabaseSlot* slot = s.find_database(number);

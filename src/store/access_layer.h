@@ -52,6 +52,9 @@ public:
 
     // Engine result code (0 success), or kNoDatabase.
     int execute(std::string_view statement);
+    // True for the result of a statement that found the database locked by another connection
+    // and waited out the busy timeout: every further write would wait and fail the same way.
+    static bool locked_elsewhere(int result);
     int execute_on(std::int32_t number, std::string_view statement);
     // True while a transaction is open on the current database (the engine is not in
     // autocommit mode).

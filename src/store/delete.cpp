@@ -9,10 +9,26 @@ namespace {
 
 using KeySet = std::unordered_set<Key>;
 
+// Runs the cascade's statements, whose results are otherwise ignored. Once the database turns
+// out to be locked by another connection, every further statement would wait out the busy
+// timeout only to fail as well, so none is issued.
+class Cascade {
+public:
+    explicit Cascade(AccessLayer& db) : db_(db) {}
+    void run(const std::string& statement) {
+        if (!blocked_)
+            blocked_ = AccessLayer::locked_elsewhere(db_.execute(statement));
+    }
+
+private:
+    AccessLayer& db_;
+    bool blocked_ = false;
+};
+
 // Marks the children of the given parents and gathers their keys. Each parent with children
 // issues its child statement once, in list order of the parents.
 template <typename Children, typename ParentKeyOf>
-void mark_children(Store& store, RecordKind parent_kind, const std::vector<Key>& parents,
+void mark_children(Cascade& cascade, RecordKind parent_kind, const std::vector<Key>& parents,
                    const Children& children, std::vector<char>& doomed,
                    std::vector<Key>& child_keys, ParentKeyOf parent_key_of) {
     KeySet parent_set(parents.begin(), parents.end());
@@ -31,7 +47,7 @@ void mark_children(Store& store, RecordKind parent_kind, const std::vector<Key>&
     }
     for (Key parent : parents)
         if (with_children.erase(parent))
-            store.db.execute(delete_children_sql(parent_kind, parent));
+            cascade.run(delete_children_sql(parent_kind, parent));
 }
 
 // One compacting pass that keeps the unmarked records in their order.
@@ -60,6 +76,7 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
     AccessLayer& db = store.db;
     // One transaction: the cascade touches many rows and must not cost one commit per row.
     const bool in_transaction = (db.execute("BEGIN") & 0xff) == 0;
+    Cascade cascade(db);
 
     std::vector<char> doomed_projects(lists.projects.size(), 0);
     std::vector<char> doomed_objectives(lists.objectives.size(), 0);
@@ -72,22 +89,22 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
     case RecordKind::Client:
         doomed_clients[found.index] = 1;
         clients.push_back(lists.clients[found.index].key);
-        db.execute(delete_record_sql(RecordKind::Client, clients.back()));
+        cascade.run(delete_record_sql(RecordKind::Client, clients.back()));
         break;
     case RecordKind::Project:
         doomed_projects[found.index] = 1;
         projects.push_back(lists.projects[found.index].key);
-        db.execute(delete_record_sql(RecordKind::Project, projects.back()));
+        cascade.run(delete_record_sql(RecordKind::Project, projects.back()));
         break;
     case RecordKind::Objective:
         doomed_objectives[found.index] = 1;
         objectives.push_back(lists.objectives[found.index].key);
-        db.execute(delete_record_sql(RecordKind::Objective, objectives.back()));
+        cascade.run(delete_record_sql(RecordKind::Objective, objectives.back()));
         break;
     case RecordKind::Task:
         doomed_tasks[found.index] = 1;
         tasks.push_back(lists.tasks[found.index].key);
-        db.execute(delete_record_sql(RecordKind::Task, tasks.back()));
+        cascade.run(delete_record_sql(RecordKind::Task, tasks.back()));
         break;
     case RecordKind::None:
     case RecordKind::User:
@@ -102,25 +119,25 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
     std::vector<char> marks;
     std::vector<Key> found_keys;
     if (!clients.empty()) {
-        mark_children(store, RecordKind::Client, clients, lists.projects, marks, found_keys,
+        mark_children(cascade, RecordKind::Client, clients, lists.projects, marks, found_keys,
                       [](const ProjectRecord& p) { return p.client_key; });
         merge(doomed_projects, marks);
         projects.insert(projects.end(), found_keys.begin(), found_keys.end());
     }
     if (!projects.empty()) {
-        mark_children(store, RecordKind::Project, projects, lists.objectives, marks, found_keys,
+        mark_children(cascade, RecordKind::Project, projects, lists.objectives, marks, found_keys,
                       [](const ObjectiveRecord& o) { return o.Project_key; });
         merge(doomed_objectives, marks);
         objectives.insert(objectives.end(), found_keys.begin(), found_keys.end());
     }
     if (!objectives.empty()) {
-        mark_children(store, RecordKind::Objective, objectives, lists.tasks, marks, found_keys,
+        mark_children(cascade, RecordKind::Objective, objectives, lists.tasks, marks, found_keys,
                       [](const TaskRecord& t) { return t.Obj_key; });
         merge(doomed_tasks, marks);
         tasks.insert(tasks.end(), found_keys.begin(), found_keys.end());
     }
     if (!tasks.empty())
-        mark_children(store, RecordKind::Task, tasks, lists.entries, doomed_entries, found_keys,
+        mark_children(cascade, RecordKind::Task, tasks, lists.entries, doomed_entries, found_keys,
                       [](const TimeEntry& e) { return e.Task_Key; });
 
     if (in_transaction && (db.execute("COMMIT") & 0xff) != 0 && db.in_transaction())

@@ -55,7 +55,8 @@ FlushResult flush(Store& store) {
     }
 
     // After a failure the engine may have ended the transaction itself; then nothing of this
-    // flush is kept and no further statement may run outside the transaction.
+    // flush is kept and no further statement may run outside the transaction. A database locked
+    // elsewhere ends the flush too, rather than making every record wait out the busy timeout.
     bool abandoned = false;
     const auto write = [&](auto& records) {
         for (auto& record : records) {
@@ -63,9 +64,10 @@ FlushResult flush(Store& store) {
                 return;
             if (!record.modified)
                 continue;
-            const bool ok = succeeded(db.execute(update_sql(record)));
+            const int rc = db.execute(update_sql(record));
+            const bool ok = succeeded(rc);
             written.push_back({&record.modified, ok});
-            if (!ok && !db.in_transaction())
+            if (!ok && (AccessLayer::locked_elsewhere(rc) || !db.in_transaction()))
                 abandoned = true;
         }
     };

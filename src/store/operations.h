@@ -21,6 +21,9 @@ enum class LoadStatus {
 // Replaces the six lists with the rows of the current database (the restart list is kept);
 // the users row sets the store's currency and date mask.
 LoadStatus load_all_records(Store& store);
+// load_all_records for a reload after a flush: a record the flush could not write keeps its
+// fields and stays modified, so the next flush tries it again instead of the reload losing it.
+LoadStatus reload_keeping_unsaved(Store& store);
 
 // --- Keys -----------------------------------------------------------------------------------
 // A new key for a table: `now`, or the next larger value no record of that list holds.
@@ -61,7 +64,8 @@ struct FlushResult {
 };
 
 // Runs an insert statement of a client, project, objective or task. On success (result 0)
-// flushes every modified record and reloads all lists; otherwise changes nothing.
+// flushes every modified record and reloads all lists (reload_keeping_unsaved); otherwise
+// changes nothing.
 struct InsertResult {
     int rc = 0;
     FlushResult flush;

@@ -169,7 +169,8 @@ void delete_item(Workspace& ws) {
     // Tasks that ran under the deleted item are gone; the others start again after the reload.
     remember_running_tasks(ws);
     remove_tree_item(ws, position);
-    load_all_records(ws.store);
+    // What the flush above could not write survives the reload, to be tried again.
+    reload_keeping_unsaved(ws.store);
     ws.state.previous_selection = -1;
     rebuild_tree(ws, -3);
     show_item_keeping_notes(ws, std::max(0, current_position(ws)));

@@ -238,24 +238,35 @@ void setup_item_tree(QTreeWidget* tree) {
 }
 
 void rebuild_tree(Workspace& ws, std::int32_t select_key) {
-    const bool refill = select_key >= -1;
+    bool refill = select_key >= -1;
     {
         const QSignalBlocker blocker(ws.tree);
-        if (refill)
-            ws.tree->clear();
-        TreeBuild build(ws, select_key, refill);
-        build.run();
-        ws.tree_records = std::move(build.records());
+        if (!refill) {
+            TreeBuild build(ws, select_key, false);
+            build.run();
+            std::vector<QTreeWidgetItem*> items;
+            for (int i = 0; i < ws.tree->topLevelItemCount(); ++i)
+                append_depth_first(ws.tree->topLevelItem(i), items);
+            if (items.size() == build.records().size()) {
+                ws.tree_records = std::move(build.records());
+                ws.tree_items = std::move(items);
+            } else {
+                // The lists no longer match the items (a delete the database refused brings its
+                // rows back on the reload): positions would point at the wrong records.
+                refill = true;
+                select_key = -1;
+            }
+        }
         if (refill) {
+            ws.tree->clear();
+            TreeBuild build(ws, select_key, true);
+            build.run();
+            ws.tree_records = std::move(build.records());
             ws.tree_items = std::move(build.items());
             QList<QTreeWidgetItem*> top(build.top_level().begin(), build.top_level().end());
             ws.tree->addTopLevelItems(top);
             if (QTreeWidgetItem* item = tree_item_at(ws, build.position_to_select()))
                 make_visible_and_current(ws.tree, item, false);
-        } else {
-            ws.tree_items.clear();
-            for (int i = 0; i < ws.tree->topLevelItemCount(); ++i)
-                append_depth_first(ws.tree->topLevelItem(i), ws.tree_items);
         }
     }
     const std::vector<std::int32_t> restart = std::move(ws.store.lists.restart);

@@ -9,7 +9,8 @@ namespace olv {
 // labels, background colour 254, 254, 240).
 void setup_item_tree(QTreeWidget* tree);
 
-// select_key <= -2: recompute every tree_pos and task_rate only (the tree keeps its items).
+// select_key <= -2: recompute every tree_pos and task_rate only (the tree keeps its items); a
+// tree whose items no longer match the lists is refilled, selecting the user item.
 // select_key >= -1: refill the tree and select the record whose key equals it (the user item
 // when none does). Restarts the timers of the restart list.
 void rebuild_tree(Workspace& ws, std::int32_t select_key);

@@ -1,10 +1,12 @@
-// The About window: its contents, and that only its OK button closes it.
+// The About window: its contents, and that only its OK button closes it. The user guide that
+// Help > User Guide opens beside the program.
 #include "app/preferences_window.h"
 #include "reports/test_print_fixture.h"
 #include "test_registry.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QWindow>
@@ -121,5 +123,49 @@ private slots:
     }
 };
 
+class UserGuideTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Laid out from its source by the build: a real PDF whose sections read as text.
+    void guide_is_built_beside_the_program() {
+        const QString guide =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/manual.pdf");
+        QVERIFY2(QFileInfo(guide).isFile(), qPrintable(guide));
+
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {guide});
+        QVERIFY(info.waitForFinished(60000));
+        const QString details = QString::fromUtf8(info.readAllStandardOutput());
+        QVERIFY2(details.contains(
+                     QRegularExpression(QStringLiteral("Title:\\s+Olvessa.project User Guide"))),
+                 qPrintable(details));
+
+        const QStringList lines = simplified_lines(pdf_layout_text(guide));
+        QVERIFY(!lines.isEmpty());
+        QCOMPARE(lines.first(), QStringLiteral("Olvessa.project User Guide"));
+        // The contents list names the sections first; the sections follow in the same order.
+        const QStringList sections{
+            "1. Getting started", "2. The main window",   "3. Organising your work",
+            "4. Recording time",  "5. Correcting time",   "6. Billing",
+            "7. Reports",         "8. The to-do list",    "9. Printing, and printing to PDF",
+            "10. Preferences",    "11. Saving your work", "12. Where your data and settings live",
+            "13. Messages"};
+        qsizetype at = lines.indexOf(QStringLiteral("Contents"));
+        QVERIFY(at > 0);
+        for (int pass = 0; pass < 2; ++pass)
+            for (const QString& section : sections) {
+                at = lines.indexOf(section, at + 1);
+                QVERIFY2(at > 0, qPrintable(section));
+            }
+        // Markdown is laid out, not printed as typed.
+        for (const QString& line : lines)
+            QVERIFY2(!line.contains(QStringLiteral("##")) && !line.contains(QStringLiteral("**")) &&
+                         !line.contains(QStringLiteral("|---")),
+                     qPrintable(line));
+    }
+};
+
 OLV_TEST_CLASS(AboutTest)
+OLV_TEST_CLASS(UserGuideTest)
 #include "test_about.moc"

@@ -348,15 +348,34 @@ private slots:
         QCOMPARE(f->app->database_path(), created);
     }
 
-    void a_cancelled_new_changes_nothing() {
+    void a_new_without_a_usable_name_changes_nothing_data() {
+        QTest::addColumn<QString>("answer"); // relative to the test folder; empty: cancelled
+        QTest::newRow("cancelled") << "";
+        QTest::newRow("folder that does not exist") << "no-such-folder/work";
+    }
+    void a_new_without_a_usable_name_changes_nothing() {
+        QFETCH(QString, answer);
         FileDialogPrompter prompter;
         start(&prompter);
+        prompter.answer = answer.isEmpty() ? QString() : f->path(answer);
         command(*f, id::FileNew);
         QCOMPARE(prompter.asked.size(), 4);
         QCOMPARE(f->app->database_path(), f->default_db());
         QCOMPARE(f->setting(QStringLiteral("Default Database")), f->default_db());
         QCOMPARE(f->tree().topLevelItem(0)->childCount(), 1);
         QCOMPARE(QDir(f->dir.path()).entryList({"*.db"}), QStringList{"default.db"});
+        QVERIFY(QFile::exists(DatabaseLock::lock_file_name(f->default_db())));
+        QVERIFY(prompter.messages.isEmpty());
+
+        // The open file goes on taking the changes.
+        click(*f, kTask);
+        command(*f, id::TaskStart);
+        f->clock.advance_seconds(3);
+        f->app->jobs().poll();
+        command(*f, id::FileSave);
+        QCOMPARE(DatabaseProbe(f->default_db()).rows("SELECT time FROM task_detail"),
+                 QStringList{QStringLiteral("3")});
+        QVERIFY(prompter.messages.isEmpty());
     }
 
     void new_refuses_a_file_another_window_holds() {

@@ -126,6 +126,24 @@ private slots:
         QCOMPARE(outer->sizes().at(0), 330);
         QCOMPARE(inner->sizes().at(0), 300);
         QCOMPARE(outer->geometry(), QRect(0, 90, w.width(), w.height() - 134));
+
+        QCOMPARE(f->ws().tree->palette().color(QPalette::Base), QColor(254, 254, 240));
+        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Ready..."));
+    }
+
+    void the_detail_list_starts_with_six_columns() {
+        // What the list holds before any item is shown in it.
+        MainWindow fresh;
+        const QTreeWidget* list = fresh.list();
+        QCOMPARE(list->columnCount(), 6);
+        QStringList titles;
+        QList<int> widths;
+        for (int c = 0; c < 6; ++c) {
+            titles << list->headerItem()->text(c);
+            widths << list->columnWidth(c);
+        }
+        QCOMPARE(titles, (QStringList{"Date", "Time", "Billed", "Rate", "Total", "temp"}));
+        QCOMPARE(widths, (QList<int>{80, 60, 40, 50, 60, 0}));
     }
 
     void menu_bar() {

@@ -1,11 +1,14 @@
 // The Preferences window: what it shows, what OK changes everywhere, and what Cancel keeps.
 #include "app/preferences_window.h"
+#include "reports/print/print_view.h"
 #include "reports/print/todo_view.h"
 #include "reports/test_print_fixture.h"
 #include "test_registry.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
+#include "views/timer.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
@@ -192,6 +195,18 @@ private slots:
         show_item_details(*f.ws, current_position(*f.ws));
         QVERIFY(f.list_rows().join('\n').contains(QStringLiteral("CHF 40.00")));
 
+        // The status-bar clock at its next tick, and the printout.
+        timer_tick(*f.ws);
+        QCOMPARE(f.status_bar->currentMessage(), QStringLiteral("10/12/26 : 09:00:00"));
+        const QString pdf = f.dir.filePath(QStringLiteral("report.pdf"));
+        f.prompter.printer_output = pdf;
+        print_current_view(*f.ws);
+        const QStringList printed = simplified_lines(pdf_layout_text(pdf));
+        QVERIFY2(printed.contains(QStringLiteral("Printed on 10/12/26")),
+                 qPrintable(printed.join('\n')));
+        QVERIFY2(printed.contains(QStringLiteral("TOTALS 01:00:00 01:00:00 CHF 40.00 CHF 40.00")),
+                 qPrintable(printed.join('\n')));
+
         flush_records(*f.ws);
         QVERIFY(f.prompter.shown.isEmpty());
         f.open_store(false);
@@ -227,7 +242,8 @@ private slots:
         QVERIFY(f.list_rows().join('\n').contains(currency + QStringLiteral("40.00")));
     }
 
-    // Cancel and the title bar's close button leave everything as it was.
+    // Cancel and the title bar's close button leave everything as it was and make the main
+    // window current again.
     void closing_without_ok_changes_nothing_data() {
         QTest::addColumn<bool>("title_bar");
         QTest::newRow("Cancel") << false;
@@ -241,17 +257,24 @@ private slots:
         f.select(RecordKind::User, {});
         show_item_details(*f.ws, current_position(*f.ws));
         const QStringList before = f.list_rows();
+        f.main_window.show();
 
         open_preferences(*f.ws);
+        QWidget* window = f.ws->preferences_window;
+        window->activateWindow();
+        QCoreApplication::processEvents();
+        QCOMPARE(QApplication::activeWindow(), window);
         choose(f, QStringLiteral("$"), QStringLiteral("MM/DD/YY"));
         if (title_bar) {
-            QVERIFY(f.ws->preferences_window->windowHandle());
-            f.ws->preferences_window->windowHandle()->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(window->windowHandle());
+            window->windowHandle()->close();
         } else {
             click(f, id::PreferencesCancel);
         }
         QVERIFY(!f.ws->preferences_window);
+        QCoreApplication::processEvents();
+        QCOMPARE(QApplication::activeWindow(), &f.main_window);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(f.store->currency, std::string("£"));
         QCOMPARE(f.store->date_mask, std::string("%dd/%mm/%yyyy"));
         QCOMPARE(f.store->lists.users.front().user_DateFormat, std::string("%dd/%mm/%yyyy"));

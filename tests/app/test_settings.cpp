@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -193,6 +194,7 @@ private slots:
     void layout() {
         QString title;
         QSize size;
+        QPoint position, expected_position;
         QRect field_geometry, ok_geometry;
         QString field_text, ok_text;
         QTimer::singleShot(0, this, [&] {
@@ -201,6 +203,9 @@ private slots:
                 return;
             title = box->windowTitle();
             size = box->size();
+            position = box->pos();
+            const QSize screen = box->screen()->size();
+            expected_position = {(screen.width() - 200) / 2, (screen.height() - 25) / 2};
             if (auto* field = box->findChild<QLineEdit*>(QString::number(id::InputField))) {
                 field_geometry = field->geometry();
                 field_text = field->text();
@@ -215,6 +220,7 @@ private slots:
                  QStringLiteral("start"));
         QCOMPARE(title, QStringLiteral("Enter Username"));
         QCOMPARE(size, QSize(240, 25));
+        QCOMPARE(position, expected_position);
         QCOMPARE(field_geometry, QRect(2, 2, 196, 20));
         QCOMPARE(field_text, QStringLiteral("start"));
         QCOMPARE(ok_text, QStringLiteral("OK"));

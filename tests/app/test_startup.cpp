@@ -64,6 +64,7 @@ private slots:
 
         QVERIFY(f.window().isVisible());
         QCOMPARE(top_level_texts(f.tree()), QStringList{QStringLiteral("Ada O'Neil")});
+        QCOMPARE(f.tree().currentItem(), f.tree().topLevelItem(0));
         QVERIFY(f.messages().isEmpty());
 
         // The second start asks nothing and opens the same file.
@@ -74,6 +75,31 @@ private slots:
         QCOMPARE(top_level_texts(f.tree()), QStringList{QStringLiteral("Ada O'Neil")});
         QCOMPARE(DatabaseProbe(f.default_db()).rows("SELECT count(*) FROM users"),
                  QStringList{QStringLiteral("1")});
+    }
+
+    void settings_that_cannot_be_kept_ask_at_every_start() {
+        AppFixture f;
+        // The settings file would have to be made inside a plain file.
+        write_file(f.path(QStringLiteral("plain")), "x");
+        qputenv("OLVESSA_SETTINGS", f.path(QStringLiteral("plain/settings.conf")).toUtf8());
+        for (int run = 0; run < 2; ++run) {
+            bool prompted = false;
+            f.prompter.shown.clear();
+            f.answer_prompt(QStringLiteral("Ada"), Qt::Key_Return, &prompted);
+            QVERIFY(f.start());
+            QVERIFY(prompted);
+            // UserName, Default Database, the replacement of the unreadable path, the open.
+            QCOMPARE(f.prompter.shown.size(), 4);
+            for (const auto& shown : f.prompter.shown) {
+                QCOMPARE(shown.title, QStringLiteral("Fehler"));
+                QCOMPARE(shown.text, QStringLiteral("Ein Fehler ist aufgetreten"));
+            }
+            QVERIFY(f.window().isVisible());
+            QCOMPARE(f.app->database_path(), f.default_db());
+            QCOMPARE(tables(f.default_db()), kSixTables);
+            QCOMPARE(f.tree().topLevelItemCount(), 1);
+            f.app->close_main_window();
+        }
     }
 
     void a_termination_request_during_start_up_waits_for_its_end() {

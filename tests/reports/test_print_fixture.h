@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -35,6 +36,7 @@ struct PrintFixture {
     QTreeWidget* tree = new QTreeWidget(&main_window);
     QTreeWidget* list = new QTreeWidget(&main_window);
     QTextEdit* notes = new QTextEdit(&main_window);
+    QStatusBar* status_bar = new QStatusBar(&main_window);
     std::vector<Event> posted;
 
     PrintFixture() {
@@ -60,6 +62,7 @@ struct PrintFixture {
         ws->tree = tree;
         ws->list = list;
         ws->notes = notes;
+        ws->status_bar = status_bar;
         ws->user_name = [] { return std::string("Robin"); };
         ws->post_event = [this](const Event& event) { posted.push_back(event); };
         rebuild_tree(*ws, -1);

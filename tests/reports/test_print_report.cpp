@@ -191,9 +191,21 @@ private slots:
             QVERIFY(labels[cut].size() > 10);
         QVERIFY(long_name.starts_with(labels[4]));
         QVERIFY(labels[4].size() < long_name.size());
-        QVERIFY(std::string("Aaron & Sons Commercial Cleaning and Facilities Management")
-                    .starts_with(labels[0]));
-        QVERIFY(labels[0].size() < 58);
+        const std::string aaron = "Aaron & Sons Commercial Cleaning and Facilities Management";
+        QVERIFY(aaron.starts_with(labels[0]));
+        QVERIFY(labels[0].size() < aaron.size());
+
+        // The first row is measured in the bold font of the column heads drawn just before it,
+        // later rows in the regular font of the row above.
+        QPdfWriter writer(f.dir.filePath(QStringLiteral("measure.pdf")));
+        QPainter painter(&writer);
+        Page measure(painter);
+        measure.print_text(0, 0, "", "Arial", 0.4, text_style::BoldUnderline, 0, 0, 0);
+        QCOMPARE(labels[0], measure.fit_text(aaron, measure.page_x(8.0)));
+        measure.print_text(0, 0, "", "Arial", 0.4, text_style::Regular, 0, 0, 0);
+        QCOMPARE(labels[4], measure.fit_text(long_name, measure.page_x(8.0)));
+        QVERIFY(measure.fit_text(aaron, measure.page_x(8.0)).size() > labels[0].size());
+        painter.end();
 
         const auto pages = pdf_words(pdf);
         QCOMPARE(pages.size(), std::size_t(1));
@@ -286,7 +298,14 @@ private slots:
                 0.05);
     }
 
-    void cancelled_printer_dialog_changes_nothing() {
+    // A cancelled dialog, or a job that cannot start, ends the command silently.
+    void print_that_does_not_start_changes_nothing_data() {
+        QTest::addColumn<QString>("output");
+        QTest::newRow("dialog cancelled") << QString();
+        QTest::newRow("job cannot start") << QStringLiteral("missing folder/report.pdf");
+    }
+    void print_that_does_not_start_changes_nothing() {
+        QFETCH(QString, output);
         PrintFixture f;
         build_standard(f);
         f.select(RecordKind::Client, "Acme");
@@ -294,13 +313,15 @@ private slots:
         const QStringList before = f.list_rows();
         f.list->setCurrentItem(f.list->topLevelItem(0));
 
-        f.prompter.printer_output.clear();
+        f.prompter.printer_output = output.isEmpty() ? output : f.dir.filePath(output);
         print_current_view(*f.ws);
         QVERIFY(!f.ws->state.is_printing);
         QVERIFY(f.ws->page == nullptr);
         QCOMPARE(f.list_rows(), before);
         QCOMPARE(f.list->currentItem(), f.list->topLevelItem(0));
-        QVERIFY(QDir(f.dir.path()).entryList({QStringLiteral("*.pdf")}).isEmpty());
+        QVERIFY(f.prompter.shown.isEmpty());
+        QVERIFY(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot) ==
+                QStringList{QStringLiteral("print.db")});
     }
 
     // A task (its time entries) or no selection prints one empty page.

@@ -167,6 +167,20 @@ private slots:
         QCOMPARE(QString::fromStdString(db.last_error()), QString());
     }
 
+    // A load while the engine is loaded hands back the same library and leaves the open
+    // databases alone, whatever name it is given.
+    void loadingAgainChangesNothing() {
+        QTemporaryDir dir;
+        AccessLayer db;
+        void* library = db.load_engine();
+        QVERIFY(library);
+        QVERIFY(db.open_database(file_in(dir, "again.db")));
+        QCOMPARE(db.load_engine("/nonexistent/libsqlite3.so.0"), library);
+        QCOMPARE(db.engine_loaded(), library);
+        QVERIFY(db.has_current_database());
+        QCOMPARE(db.execute("create table t(a)"), 0);
+    }
+
     void secondFileUnderSameNumberReplacesTheFirst() {
         QTemporaryDir dir;
         AccessLayer db;

@@ -171,6 +171,30 @@ private slots:
         QCOMPARE(keys_of(h.store.lists.clients), split("100 102"));
     }
 
+    // Another connection holds the file: the cascade stops at the first refusal instead of
+    // waiting out the busy timeout once per statement; the lists lose the records all the same
+    // and the next load shows the rows again.
+    void lockedElsewhereStopsTheCascade() {
+        Hierarchy h;
+        Store& s = h.store;
+        QCOMPARE(s.db.execute("PRAGMA busy_timeout = 0"), 0); // the refusal comes at once
+        AccessLayer other;
+        other.load_engine();
+        QVERIFY(other.open_database(h.path));
+        QCOMPARE(other.execute("BEGIN EXCLUSIVE"), 0);
+        StatementTrace trace(s);
+        QCOMPARE(delete_tree_item_records(s, 1), DeleteOutcome::Deleted);
+        QCOMPARE(trace.statements(),
+                 (QStringList{"BEGIN", "DELETE FROM clients WHERE key = 100", "COMMIT"}));
+        QCOMPARE(all_keys(s.lists), split("101 102 | 202 | 301 | 402 | 502"));
+        QVERIFY(!s.db.in_transaction());
+
+        QCOMPARE(other.execute("COMMIT"), 0);
+        QCOMPARE(load_all_records(s), LoadStatus::Loaded);
+        QCOMPARE(all_keys(s.lists),
+                 split("100 101 102 | 200 201 202 | 300 301 | 400 401 402 | 500 501 502"));
+    }
+
     void timeEntry() {
         Hierarchy h;
         Store& s = h.store;

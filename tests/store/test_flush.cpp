@@ -182,6 +182,37 @@ private slots:
                  QStringLiteral("60.0"));
     }
 
+    // Another connection holds the file: the first refusal ends the flush, instead of every
+    // record waiting out the busy timeout in turn, and nothing counts as written.
+    void lockedElsewhereEndsTheFlushAtTheFirstRefusal() {
+        Loaded d;
+        Store& s = d.store;
+        QCOMPARE(s.db.execute("PRAGMA busy_timeout = 0"), 0); // the refusal comes at once
+        AccessLayer other;
+        other.load_engine();
+        QVERIFY(other.open_database(d.path));
+        QCOMPARE(other.execute("BEGIN EXCLUSIVE"), 0);
+        d.entry().Time = 120;
+        d.acme().client_name = "Acme v2";
+        d.task().Task_Notes = "n";
+        d.acme().modified = d.entry().modified = d.task().modified = true;
+        StatementTrace trace(s);
+
+        const FlushResult result = flush(s);
+        QVERIFY(!result.committed);
+        QCOMPARE(result.failed_records, 3);
+        QVERIFY(d.entry().modified && d.acme().modified && d.task().modified);
+        QVERIFY(!s.db.in_transaction());
+        QCOMPARE(trace.statements(),
+                 (QStringList{"BEGIN", QString::fromStdString(update_sql(d.entry())), "ROLLBACK"}));
+
+        QCOMPARE(other.execute("COMMIT"), 0);
+        QCOMPARE(flush(s).failed_records, 0);
+        QVERIFY(!d.entry().modified && !d.acme().modified && !d.task().modified);
+        Probe probe(d.path);
+        QCOMPARE(probe.value("select time from task_detail"), QStringLiteral("120"));
+    }
+
     void withoutDatabaseNothingCountsAsWritten() {
         Loaded d;
         Store& s = d.store;

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTest>
 
+#include <algorithm>
 #include <tuple>
 
 using namespace olv;
@@ -199,6 +200,61 @@ private slots:
         QVERIFY(!s.lists.entries[0].modified);
     }
 
+    // What the flush before the reload could not write stays in memory, modified, instead of
+    // the reload losing it; the next flush that succeeds writes it.
+    void insertKeepsWhatItsFlushCouldNotWrite_data() {
+        QTest::addColumn<QString>("trigger");
+        QTest::addColumn<int>("failed");
+        QTest::addColumn<bool>("entryWritten");
+        QTest::newRow("the client's update is refused")
+            << "CREATE TRIGGER refuse BEFORE UPDATE ON clients "
+               "BEGIN SELECT RAISE(ABORT, 'refused'); END"
+            << 1 << true;
+        QTest::newRow("the engine ends the transaction")
+            << "CREATE TRIGGER refuse BEFORE UPDATE ON clients "
+               "BEGIN SELECT RAISE(ROLLBACK, 'rolled back'); END"
+            << 3 << false;
+    }
+    void insertKeepsWhatItsFlushCouldNotWrite() {
+        QFETCH(QString, trigger);
+        QFETCH(int, failed);
+        QFETCH(bool, entryWritten);
+        NewDatabase d;
+        Store& s = d.store;
+        fill_one_of_each(s);
+        QCOMPARE(s.db.execute(trigger.toStdString()), 0);
+        const Key acme = s.lists.clients[0].key;
+        s.lists.clients[0].client_name = "Acme Ltd";
+        s.lists.clients[0].client_rate = 62.5;
+        s.lists.users[0].user_Currency = "$";
+        s.lists.entries[0].Time = 60;
+        s.lists.clients[0].modified = s.lists.users[0].modified = s.lists.entries[0].modified =
+            true;
+
+        const InsertResult result =
+            insert_and_reload(s, insert_client_sql(new_client_key(s, kNow + 1), "Zeta", 10));
+        QCOMPARE(result.rc, 0);
+        QCOMPARE(result.flush.failed_records, failed);
+        const RecordLists& l = s.lists;
+        QCOMPARE(l.clients.size(), std::size_t(2));
+        const auto client = std::find_if(l.clients.begin(), l.clients.end(),
+                                         [&](const ClientRecord& c) { return c.key == acme; });
+        QVERIFY(client != l.clients.end());
+        QCOMPARE(client->client_name, std::string("Acme Ltd"));
+        QCOMPARE(client->client_rate, 62.5);
+        QVERIFY(client->modified);
+        QCOMPARE(l.entries[0].Time, 60);
+        QCOMPARE(l.entries[0].modified, !entryWritten);
+        QCOMPARE(l.users[0].user_Currency, std::string("$"));
+        QCOMPARE(s.currency, std::string("$"));
+
+        QCOMPARE(s.db.execute("DROP TRIGGER refuse"), 0);
+        QCOMPARE(flush(s).failed_records, 0);
+        Reopened again(d.path);
+        QCOMPARE(again.status, LoadStatus::Loaded);
+        compare_lists(again.store.lists, s.lists);
+    }
+
     void refusedInsertChangesNothing() {
         NewDatabase d;
         Store& s = d.store;
@@ -220,6 +276,8 @@ private slots:
         QTest::newRow("grave accent stays") << "O`Neil";
         QTest::newRow("non-Latin letters and euro") << QString::fromUtf8("Zoë Łukasz € 東京");
         QTest::newRow("backslash and percent") << "C:\\work\\100%";
+        QTest::newRow("far beyond 32,000 characters")
+            << QString(100000, QLatin1Char('n')) + QStringLiteral("'end");
     }
     void userTextsReadBackExactly() {
         QFETCH(QString, text);

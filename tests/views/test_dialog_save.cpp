@@ -208,6 +208,45 @@ private slots:
         QCOMPARE(f.store->lists.projects.at(0).project_rate, 50.0);
     }
 
+    void an_objective_edit_changes_it_in_place() {
+        ViewsFixture f;
+        const Small s(f);
+        f.select("Build");
+        QTreeWidgetItem* build_item = f.tree->currentItem();
+        edit_item(*f.ws);
+        ItemDialog* dialog = f.dialog(id::ObjectiveDialog);
+        QCOMPARE(dialog->title_field()->text(), QStringLiteral("Build"));
+        type_into(dialog, id::ObjectiveTitle, QStringLiteral("Build it"));
+        dialog->start_picker()->setDate(QDate(2026, 11, 2));
+        dialog->end_picker()->setDate(QDate(2026, 11, 30));
+        click_button(dialog, id::ObjectiveOk);
+        QVERIFY(!f.dialog(id::ObjectiveDialog));
+        QCOMPARE(build_item->text(0), QStringLiteral("Build it"));
+        const ObjectiveRecord& o = f.store->lists.objectives.at(0);
+        QCOMPARE(o.ob_title, std::string("Build it"));
+        QCOMPARE(o.ob_date, make_date(2026, 11, 2, 0, 0, 0));
+        QCOMPARE(o.ob_end, make_date(2026, 11, 30, 0, 0, 0));
+        QVERIFY(o.modified);
+        QCOMPARE(f.store->lists.objectives.size(), std::size_t(1));
+    }
+
+    void a_new_task_reopens_its_objective_and_project_at_once() {
+        ViewsFixture f;
+        const Small s(f);
+        f.run("UPDATE task SET task_complete = 1, task_checked = 1");
+        f.run("UPDATE objectives SET ob_complete = 1");
+        f.select("Build");
+        new_item(*f.ws, current_position(*f.ws));
+        type_into(f.dialog(id::TaskDialog), id::TaskTitle, QStringLiteral("More"));
+        click_button(f.dialog(id::TaskDialog), id::TaskOk);
+        // Two passes of the status refresh: the objective has an open task again, and the
+        // project has read that on the second pass.
+        QCOMPARE(shown_image(f.item("Build")), image::Objective);
+        QCOMPARE(shown_image(f.item("Web")), image::Project);
+        QCOMPARE(f.store->lists.objectives.at(0).ob_complete, 0);
+        QCOMPARE(f.store->lists.projects.at(0).complete, 0);
+    }
+
     void a_task_edit_stores_both_boxes_as_ticked() {
         ViewsFixture f;
         const Small s(f);

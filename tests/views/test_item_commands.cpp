@@ -29,6 +29,27 @@ int count_rows(Store& store, const std::string& table) {
     return store.db.row_count();
 }
 
+// The name of the record a tree position stands for.
+QString record_name(const Workspace& ws, std::int32_t position) {
+    const RecordRef ref = record_at_position(ws, position);
+    const RecordLists& l = ws.store.lists;
+    switch (ref.kind) {
+    case RecordKind::User:
+        return QString::fromStdString(l.users[ref.index].userID);
+    case RecordKind::Client:
+        return QString::fromStdString(l.clients[ref.index].client_name);
+    case RecordKind::Project:
+        return QString::fromStdString(l.projects[ref.index].project_title);
+    case RecordKind::Objective:
+        return QString::fromStdString(l.objectives[ref.index].ob_title);
+    case RecordKind::Task:
+        return QString::fromStdString(l.tasks[ref.index].task_title);
+    case RecordKind::None:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 class ItemCommandsTest : public QObject {
@@ -171,6 +192,50 @@ private slots:
         // The list shows what is selected now, not the deleted project.
         QCOMPARE(f.ws->state.previous_selection, current_position(*f.ws));
         QVERIFY(!f.rows().join(QLatin1Char(' ')).contains(QStringLiteral("Build")));
+    }
+
+    void a_delete_the_database_refuses_shows_the_row_again() {
+        ViewsFixture f;
+        const Small s(f);
+        f.add_client("Bolt", 20);
+        QCOMPARE(f.store->db.execute("CREATE TRIGGER keep BEFORE DELETE ON clients "
+                                     "BEGIN SELECT RAISE(ABORT, 'kept'); END"),
+                 0);
+        f.select("Acme");
+        delete_item(*f.ws);
+        // The client's own row stayed; what was beneath it went.
+        QCOMPARE(f.store->lists.clients.size(), std::size_t(2));
+        QVERIFY(f.store->lists.projects.empty());
+        QVERIFY(f.item("Acme"));
+        // Every item still stands for the record it shows, so commands reach the right one.
+        QCOMPARE(f.ws->tree_items.size(), f.ws->tree_records.size());
+        for (std::int32_t p = 0; p < static_cast<std::int32_t>(f.ws->tree_items.size()); ++p)
+            QCOMPARE(record_name(*f.ws, p), tree_item_at(*f.ws, p)->text(0));
+        f.select("Bolt");
+        edit_item(*f.ws);
+        QCOMPARE(f.dialog(id::ClientDialog)->title_field()->text(), QStringLiteral("Bolt"));
+    }
+
+    void a_change_the_flush_could_not_write_outlives_a_delete() {
+        ViewsFixture f;
+        const Small s(f);
+        f.add_project(s.acme, "Zoo", 10);
+        QCOMPARE(f.store->db.execute("CREATE TRIGGER frozen BEFORE UPDATE ON clients "
+                                     "BEGIN SELECT RAISE(ABORT, 'frozen'); END"),
+                 0);
+        f.store->lists.clients.at(0).client_name = "Acme Ltd";
+        f.store->lists.clients.at(0).modified = true;
+        f.select("Zoo");
+        delete_item(*f.ws);
+        QCOMPARE(f.messages(),
+                 (QStringList{"Please Confirm Deletion", "Could not write to Database"}));
+        QCOMPARE(f.store->lists.projects.size(), std::size_t(1));
+        // The rename is still there, waiting for the next flush.
+        QCOMPARE(f.store->lists.clients.at(0).client_name, std::string("Acme Ltd"));
+        QVERIFY(f.store->lists.clients.at(0).modified);
+        QCOMPARE(f.store->db.execute("DROP TRIGGER frozen"), 0);
+        f.restart();
+        QCOMPARE(f.store->lists.clients.at(0).client_name, std::string("Acme Ltd"));
     }
 
     void a_time_entry_is_deleted_from_the_list_and_the_file() {

@@ -232,6 +232,36 @@ private slots:
         QCOMPARE(f.cell(0, 4), money(seconds / 3600.0 * 36));
     }
 
+    void complete_and_accepted_toggles_data() {
+        QTest::addColumn<QString>("steps"); // c: Complete (toggle), a: Accepted (toggle)
+        QTest::addColumn<int>("complete");
+        QTest::addColumn<int>("accepted");
+        QTest::addColumn<int>("image");
+        QTest::newRow("completed") << "c" << 1 << 0 << image::Complete;
+        QTest::newRow("completed and reopened") << "cc" << 0 << 0 << image::Task;
+        QTest::newRow("accepted") << "ca" << 1 << 1 << image::Accepted;
+        QTest::newRow("accepted and taken back") << "caa" << 1 << 0 << image::Complete;
+        QTest::newRow("reopening clears accepted") << "cac" << 0 << 0 << image::Task;
+    }
+    void complete_and_accepted_toggles() {
+        QFETCH(QString, steps);
+        QFETCH(int, complete);
+        QFETCH(int, accepted);
+        QFETCH(int, image);
+        ViewsFixture f;
+        const OneObjective o(f);
+        const std::int32_t t = current_position(*f.ws);
+        flush_records(*f.ws);
+        for (const QChar step : steps)
+            step == QLatin1Char('c') ? toggle_complete(*f.ws, t) : toggle_accepted(*f.ws, t);
+        const TaskRecord& task = task_named(f, "T");
+        QCOMPARE(int(task.task_complete), complete);
+        QCOMPARE(int(task.task_checked), accepted);
+        QVERIFY(task.modified);
+        QVERIFY(f.messages().isEmpty());
+        QCOMPARE(shown_image(tree_item_at(*f.ws, t)), image);
+    }
+
     void billed_toggles_back_and_forth() {
         ViewsFixture f;
         const OneObjective o(f);
