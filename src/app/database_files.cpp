@@ -15,17 +15,6 @@ namespace {
 
 const QString kError = QStringLiteral("Error");
 
-void clear_table_lists(Store& store) {
-    RecordLists& lists = store.lists;
-    lists.users.clear();
-    lists.clients.clear();
-    lists.projects.clear();
-    lists.objectives.clear();
-    lists.tasks.clear();
-    lists.entries.clear();
-    store.structure_changed();
-}
-
 // False (after saying so) when another window holds the file.
 bool lock_database(Application& app, const QString& path) {
     if (app.lock().take(path) != DatabaseLock::Outcome::HeldElsewhere)
@@ -81,7 +70,8 @@ void open_database_file(Application& app, const QString& path) {
     if (load_all_records(store) == LoadStatus::Unreadable) {
         // Closed at once so that no flush can ever write into it.
         store.db.close_current_database();
-        clear_table_lists(store);
+        store.lists.clear_tables();
+        store.structure_changed();
         app.prompter().message(app.main_window(), kError,
                                QStringLiteral("Could not read Database\n") + path);
     }

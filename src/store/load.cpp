@@ -71,12 +71,7 @@ void load_list(AccessLayer& db, LoadProgress& progress, std::string_view stateme
 
 LoadStatus load_all_records(Store& store) {
     RecordLists& lists = store.lists;
-    lists.users.clear();
-    lists.clients.clear();
-    lists.projects.clear();
-    lists.objectives.clear();
-    lists.tasks.clear();
-    lists.entries.clear();
+    lists.clear_tables();
     const std::string currency = store.currency;
     const std::string date_mask = store.date_mask;
     AccessLayer& db = store.db;
@@ -145,12 +140,7 @@ LoadStatus load_all_records(Store& store) {
     store.structure_changed();
     if (progress.unreadable || progress.tables_read == 0) {
         // Nothing half-read is shown: the lists stay empty and the display settings as they were.
-        lists.users.clear();
-        lists.clients.clear();
-        lists.projects.clear();
-        lists.objectives.clear();
-        lists.tasks.clear();
-        lists.entries.clear();
+        lists.clear_tables();
         store.currency = currency;
         store.date_mask = date_mask;
         return LoadStatus::Unreadable;

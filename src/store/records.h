@@ -91,6 +91,16 @@ struct RecordLists {
     std::vector<TaskRecord> tasks;
     std::vector<TimeEntry> entries;
     std::vector<std::int32_t> restart;
+
+    // Empties the six table lists; the restart list is kept.
+    void clear_tables() {
+        users.clear();
+        clients.clear();
+        projects.clear();
+        objectives.clear();
+        tasks.clear();
+        entries.clear();
+    }
 };
 
 } // namespace olv

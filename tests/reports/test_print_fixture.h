@@ -4,6 +4,7 @@
 // poppler's pdftotext.
 #include "common/clock.h"
 #include "common/dates.h"
+#include "reports/print/page.h"
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/prompter.h"
@@ -228,6 +229,26 @@ inline std::vector<PdfPage> pdf_words(const QString& pdf) {
         }
     }
     return pages;
+}
+
+// One printed text per line, for comparing print_text sequences.
+inline QString describe(const PrintedText& t) {
+    return QStringLiteral("(%1, %2) \"%3\" %4 %5 style %6 rgb(%7,%8,%9)")
+        .arg(t.x, 0, 'f', 2)
+        .arg(t.y, 0, 'f', 2)
+        .arg(QString::fromStdString(t.text), QString::fromStdString(t.font))
+        .arg(t.size, 0, 'f', 2)
+        .arg(t.style)
+        .arg(t.colour.r)
+        .arg(t.colour.g)
+        .arg(t.colour.b);
+}
+
+inline QStringList describe(const std::vector<PrintedText>& log) {
+    QStringList lines;
+    for (const auto& t : log)
+        lines << describe(t);
+    return lines;
 }
 
 } // namespace olv::testing

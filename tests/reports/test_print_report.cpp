@@ -20,25 +20,6 @@ namespace {
 using Cells = std::array<QString, 5>;
 constexpr std::array<double, 5> kColumns{2.5, 10.5, 12.7, 15.1, 17.5};
 
-QString describe(const PrintedText& t) {
-    return QStringLiteral("(%1, %2) \"%3\" %4 %5 style %6 rgb(%7,%8,%9)")
-        .arg(t.x, 0, 'f', 2)
-        .arg(t.y, 0, 'f', 2)
-        .arg(QString::fromStdString(t.text), QString::fromStdString(t.font))
-        .arg(t.size, 0, 'f', 2)
-        .arg(t.style)
-        .arg(t.colour.r)
-        .arg(t.colour.g)
-        .arg(t.colour.b);
-}
-
-QStringList describe(const std::vector<PrintedText>& log) {
-    QStringList lines;
-    for (const auto& t : log)
-        lines << describe(t);
-    return lines;
-}
-
 void add_line(std::vector<PrintedText>& out, double y, const Cells& cells, int style,
               TextColour colour) {
     for (std::size_t i = 0; i < cells.size(); ++i)

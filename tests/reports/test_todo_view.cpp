@@ -14,25 +14,6 @@ using namespace olv::testing;
 
 namespace {
 
-QString describe(const PrintedText& t) {
-    return QStringLiteral("(%1, %2) \"%3\" %4 %5 style %6 rgb(%7,%8,%9)")
-        .arg(t.x, 0, 'f', 2)
-        .arg(t.y, 0, 'f', 2)
-        .arg(QString::fromStdString(t.text), QString::fromStdString(t.font))
-        .arg(t.size, 0, 'f', 2)
-        .arg(t.style)
-        .arg(t.colour.r)
-        .arg(t.colour.g)
-        .arg(t.colour.b);
-}
-
-QStringList describe(const std::vector<PrintedText>& log) {
-    QStringList lines;
-    for (const auto& t : log)
-        lines << describe(t);
-    return lines;
-}
-
 DateValue december(int day) {
     return make_date(2026, 12, day, 0, 0, 0);
 }
