@@ -72,11 +72,9 @@ void show_label(Workspace& ws, std::int32_t position, const QString& label) {
         item->setText(0, label);
 }
 
-enum class Inserted { Client, Project, Objective, Task };
-
 // Runs the insert, then reloads and shows the tree. A refused insert keeps the dialog open and
 // in new mode, so OK tries again.
-void insert_record(Workspace& ws, int window, Inserted what, const std::string& statement,
+void insert_record(Workspace& ws, int window, RecordKind what, const std::string& statement,
                    Key key) {
     const std::int32_t remembered = current_position(ws);
     // Notes typed into the notes box go into their item while tree positions still hold.
@@ -93,13 +91,13 @@ void insert_record(Workspace& ws, int window, Inserted what, const std::string& 
         error(ws, "Could not write to Database");
 
     ws.state.previous_selection = -1;
-    if (what == Inserted::Task) {
+    if (what == RecordKind::Task) {
         rebuild_tree(ws, -1);
         select_tree_position(ws, remembered);
         refresh_status_icons(ws);
         refresh_status_icons(ws);
     } else {
-        rebuild_tree(ws, key);
+        rebuild_tree(ws, key, what);
     }
     close_window(ws, window);
     ws.state.dialog_mode = DialogMode::Edit;
@@ -125,7 +123,7 @@ void save_client_dialog(Workspace& ws) {
 
     if (ws.state.dialog_mode == DialogMode::New) {
         const Key key = new_client_key(ws.store, now(ws));
-        insert_record(ws, id::ClientDialog, Inserted::Client, insert_client_sql(key, name, rate),
+        insert_record(ws, id::ClientDialog, RecordKind::Client, insert_client_sql(key, name, rate),
                       key);
         return;
     }
@@ -152,7 +150,7 @@ void save_project_dialog(Workspace& ws) {
     if (ws.state.dialog_mode == DialogMode::New) {
         const Key key = new_project_key(ws.store, now(ws));
         insert_record(
-            ws, id::ProjectDialog, Inserted::Project,
+            ws, id::ProjectDialog, RecordKind::Project,
             insert_project_sql(key, title, ws.state.parent_client, period.start, period.end, rate),
             key);
         return;
@@ -189,7 +187,7 @@ void save_objective_dialog(Workspace& ws) {
     if (ws.state.dialog_mode == DialogMode::New) {
         const Key key = new_objective_key(ws.store, now(ws));
         insert_record(
-            ws, id::ObjectiveDialog, Inserted::Objective,
+            ws, id::ObjectiveDialog, RecordKind::Objective,
             insert_objective_sql(key, title, ws.state.parent_project, period.start, period.end),
             key);
         return;
@@ -218,7 +216,7 @@ void save_task_dialog(Workspace& ws) {
 
     if (ws.state.dialog_mode == DialogMode::New) {
         const Key key = new_task_key(ws.store, now(ws));
-        insert_record(ws, id::TaskDialog, Inserted::Task,
+        insert_record(ws, id::TaskDialog, RecordKind::Task,
                       insert_task_sql(key, completed, title, ws.state.parent_objective,
                                       period.start, period.end, accepted),
                       key);

@@ -123,8 +123,9 @@ void make_visible_and_current(QTreeWidget* tree, QTreeWidgetItem* item, bool exp
 // creates its item.
 class TreeBuild {
 public:
-    TreeBuild(Workspace& ws, Key select_key, bool refill)
-        : ws_(ws), lists_(ws.store.lists), select_key_(select_key), refill_(refill) {}
+    TreeBuild(Workspace& ws, Key select_key, RecordKind select_kind, bool refill)
+        : ws_(ws), lists_(ws.store.lists), select_key_(select_key), select_kind_(select_kind),
+          refill_(refill) {}
 
     void run() {
         const ChildIndex& children = ws_.store.children();
@@ -186,7 +187,7 @@ private:
     // Numbers the record; returns its new item (without text) when the tree is refilled.
     QTreeWidgetItem* add(RecordRef ref, Key key, std::int32_t& tree_pos, QTreeWidgetItem* parent,
                          int image) {
-        if (key == select_key_)
+        if (key == select_key_ && (select_kind_ == RecordKind::None || ref.kind == select_kind_))
             to_select_ = counter_;
         tree_pos = counter_++;
         records_.push_back(ref);
@@ -202,6 +203,7 @@ private:
     Workspace& ws_;
     RecordLists& lists_;
     const Key select_key_;
+    const RecordKind select_kind_;
     const bool refill_;
     std::int32_t counter_ = 0;
     std::int32_t to_select_ = 0;
@@ -237,12 +239,12 @@ void setup_item_tree(QTreeWidget* tree) {
     tree->setAutoFillBackground(true);
 }
 
-void rebuild_tree(Workspace& ws, std::int32_t select_key) {
+void rebuild_tree(Workspace& ws, std::int32_t select_key, RecordKind select_kind) {
     bool refill = select_key >= -1;
     {
         const QSignalBlocker blocker(ws.tree);
         if (!refill) {
-            TreeBuild build(ws, select_key, false);
+            TreeBuild build(ws, select_key, select_kind, false);
             build.run();
             std::vector<QTreeWidgetItem*> items;
             for (int i = 0; i < ws.tree->topLevelItemCount(); ++i)
@@ -259,7 +261,7 @@ void rebuild_tree(Workspace& ws, std::int32_t select_key) {
         }
         if (refill) {
             ws.tree->clear();
-            TreeBuild build(ws, select_key, true);
+            TreeBuild build(ws, select_key, select_kind, true);
             build.run();
             ws.tree_records = std::move(build.records());
             ws.tree_items = std::move(build.items());

@@ -13,7 +13,10 @@ void setup_item_tree(QTreeWidget* tree);
 // tree whose items no longer match the lists is refilled, selecting the user item.
 // select_key >= -1: refill the tree and select the record whose key equals it (the user item
 // when none does). Restarts the timers of the restart list.
-void rebuild_tree(Workspace& ws, std::int32_t select_key);
+// With a select_kind, only a record of that kind is selected: keys are unique within a table
+// only, so a new client may share its key with an older objective.
+void rebuild_tree(Workspace& ws, std::int32_t select_key,
+                  RecordKind select_kind = RecordKind::None);
 // Icons of tasks, objectives and projects follow their completion and due dates.
 void refresh_status_icons(Workspace& ws);
 void set_tree_icon(Workspace& ws, std::int32_t position, int image);

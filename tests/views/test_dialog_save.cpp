@@ -150,6 +150,23 @@ private slots:
         QCOMPARE(f.store->lists.clients.back().client_rate, 0.0);
     }
 
+    // Keys are unique within a table only: the new client takes the next free client key, which
+    // an objective made in the same second already holds; the client is still the one selected.
+    void a_new_record_is_selected_even_when_another_table_holds_its_key() {
+        ViewsFixture f;
+        const Small s(f);
+        const Key second = f.add_objective(s.web, "Second");
+        QCOMPARE(new_client_key(*f.store, f.now()), second);
+        f.select("Robin");
+        new_item(*f.ws, 0);
+        // Named to come first, so the objective is numbered after it in the tree.
+        type_into(f.dialog(id::ClientDialog), id::ClientName, QStringLiteral("Aardvark"));
+        click_button(f.dialog(id::ClientDialog), id::ClientOk);
+        const RecordRef ref = current_record(*f.ws);
+        QCOMPARE(ref.kind, RecordKind::Client);
+        QCOMPARE(f.store->lists.clients[ref.index].client_name, std::string("Aardvark"));
+    }
+
     void a_refused_insert_keeps_the_dialog_in_new_mode() {
         ViewsFixture f;
         const Small s(f);
