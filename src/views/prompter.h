@@ -40,7 +40,7 @@ public:
         QString title;
         QString text;
     };
-    QList<Shown> shown;        // every message and confirmation, in order
+    QList<Shown> shown;         // every message and confirmation, in order
     bool confirm_answer = true; // answer to every confirmation
     QString file_name;          // answer to the save-file dialog
     QString printer_output;     // PDF file for the printer dialog; empty means cancel
