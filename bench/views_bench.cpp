@@ -1,6 +1,7 @@
 // The views on the ten-year database: the item tree, the status icons, the timer tick, the
 // detail list and the New Client path, on real widgets in a shown main window.
 #include "bench.h"
+#include "connection.h"
 
 #include "common/clock.h"
 #include "common/dates.h"
@@ -14,8 +15,6 @@
 #include "views/timer.h"
 #include "views/tree.h"
 #include "views/workspace.h"
-
-#include <sqlite3.h>
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -45,47 +44,21 @@ void require(bool condition, const std::string& what) {
 // A task timed on every day of the ten years, the longest time-entry view a user can have.
 // Goes straight into the file before the load, as the generator's rows do.
 void add_daily_task_entries(const std::string& path) {
-    sqlite3* db = nullptr;
-    const auto fail = [&db](const char* what) {
-        const std::string message = std::string(what) + ": " + sqlite3_errmsg(db);
-        sqlite3_close(db);
-        throw std::runtime_error(message);
-    };
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK)
-        fail("open");
-    const auto single_value = [&](const char* sql) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK ||
-            sqlite3_step(stmt) != SQLITE_ROW)
-            fail(sql);
-        const std::int64_t value = sqlite3_column_int64(stmt, 0);
-        sqlite3_finalize(stmt);
-        return value;
-    };
-    const std::int64_t task =
-        single_value("SELECT MIN(key) FROM task WHERE task_complete = 0 AND task_checked = 0");
-    std::int64_t key = single_value("SELECT MAX(key) FROM task_detail") + 1;
-
-    sqlite3_stmt* insert = nullptr;
-    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(db, "INSERT INTO task_detail VALUES(?,?,?,?,?)", -1, &insert, nullptr) !=
-            SQLITE_OK)
-        fail("insert");
+    Connection connection(path);
+    const std::int64_t task = connection.single_integer(
+        "SELECT MIN(key) FROM task WHERE task_complete = 0 AND task_checked = 0");
+    std::int64_t key = connection.single_integer("SELECT MAX(key) FROM task_detail") + 1;
+    connection.exec("BEGIN");
+    Insert entry(connection, "INSERT INTO task_detail VALUES(?,?,?,?,?)");
     const DateValue today = make_date(kToday.year, kToday.month, kToday.day, 0, 0, 0);
-    for (int n = 0; n < kTenYearsOfDays; ++n) {
-        sqlite3_bind_int64(insert, 1, key++);
-        sqlite3_bind_int64(insert, 2, task);
-        sqlite3_bind_int64(insert, 3, 3600 + (n % 7) * 600);
-        sqlite3_bind_int64(insert, 4, today - (kTenYearsOfDays - 1 - n) * kSecondsPerDay);
-        sqlite3_bind_int64(insert, 5, n % 2);
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            fail("insert");
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("commit");
-    sqlite3_close(db);
+    for (int n = 0; n < kTenYearsOfDays; ++n)
+        entry.integer(key++)
+            .integer(task)
+            .integer(3600 + (n % 7) * 600)
+            .integer(today - (kTenYearsOfDays - 1 - n) * kSecondsPerDay)
+            .integer(n % 2)
+            .run();
+    connection.exec("COMMIT");
 }
 
 // The tree, the detail list and the notes box side by side, as in the main window.

@@ -25,12 +25,17 @@ namespace olv {
 
 namespace {
 
+// Runs pop-up menu `id` and dispatches the chosen item as a menu event of the main window.
+void run_popup_menu(Application& app, int id) {
+    const int chosen = app.main_window()->run_popup(id, QCursor::pos());
+    if (chosen != 0)
+        dispatch_event(app, menu_event(chosen, id::MainWindow));
+}
+
 void tree_sequence(Application& app, const Event& event, std::int32_t position) {
     Workspace& ws = app.workspace();
     // The notes box still shows the previous item: its text belongs there.
-    store_notes(ws, ws.state.previous_selection);
-    show_item_details(ws, position);
-    ws.state.previous_selection = position;
+    show_item_keeping_notes(ws, position);
 
     if (event.kind == EventKind::RightClick) {
         QTreeWidget* tree = ws.tree;
@@ -66,11 +71,8 @@ void control(Application& app, const Event& event, std::int32_t position) {
         tree_sequence(app, event, position);
         break;
     case id::DetailList:
-        if (event.kind == EventKind::RightClick && app.main_window()) {
-            const int chosen = app.main_window()->run_popup(id::MenuTimeEntry, QCursor::pos());
-            if (chosen != 0)
-                dispatch_event(app, menu_event(chosen, id::MainWindow));
-        }
+        if (event.kind == EventKind::RightClick && app.main_window())
+            run_popup_menu(app, id::MenuTimeEntry);
         break;
     case id::ButtonNewItem:
         new_item(ws, position);
@@ -239,9 +241,7 @@ void show_context_menu(Application& app, std::int32_t position) {
     const int menu_id = menu_of_kind[static_cast<int>(record.kind)];
     if (menu_id == 0)
         return;
-    const int chosen = app.main_window()->run_popup(menu_id, QCursor::pos());
-    if (chosen != 0)
-        dispatch_event(app, menu_event(chosen, id::MainWindow));
+    run_popup_menu(app, menu_id);
 }
 
 void save_sequence(Application& app) {

@@ -29,7 +29,6 @@ public:
     // Starts tick, flush and refresh, in that order, counting from now.
     void start(Job tick, Job flush, Job refresh);
     void stop();
-    bool started() const { return started_; }
 
     // What a firing timer does: runs every job that is due, or leaves it for the end of the
     // handler that is running.

@@ -4,6 +4,7 @@
 #include "views/details.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
+#include "views/item_dialog.h"
 #include "views/label_fit.h"
 #include "views/tree.h"
 
@@ -49,11 +50,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override {
-        if (ws_.preferences_window == this)
-            ws_.preferences_window = nullptr;
         event->accept();
-        if (ws_.main_window)
-            ws_.main_window->activateWindow();
+        window_closed(ws_, id::PreferencesWindow, this);
     }
 
 private:

@@ -14,15 +14,13 @@ public:
     // Restores the handlers that were there before.
     ~TerminationWatcher() override;
 
-    // False when another watcher of this process holds the signals already.
-    bool installed() const { return installed_; }
-
 signals:
     void termination_requested(int signal_number);
 
 private:
     void read_pipe();
 
+    // False when another watcher of this process holds the signals already.
     bool installed_ = false;
     QSocketNotifier* notifier_ = nullptr;
 };

@@ -1,46 +1,28 @@
 #include "common/clock.h"
 
+#include "common/civil.h"
+
 #include <ctime>
 
 namespace olv {
 
 namespace {
 
-// Days from 1970-01-01 to a proleptic Gregorian date (Howard Hinnant's algorithm).
-std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
 WallTime civil_from_seconds(std::int64_t s) {
-    std::int64_t days = s >= 0 ? s / 86400 : (s - 86399) / 86400;
-    std::int64_t rest = s - days * 86400;
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    WallTime t;
-    t.year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
-    t.month = static_cast<int>(m);
-    t.day = static_cast<int>(d);
-    t.hour = static_cast<int>(rest / 3600);
-    t.minute = static_cast<int>(rest / 60 % 60);
-    t.second = static_cast<int>(rest % 60);
-    return t;
+    const std::int64_t days = s >= 0 ? s / 86400 : (s - 86399) / 86400;
+    const std::int64_t rest = s - days * 86400;
+    const CivilDay c = civil_from_days(days);
+    return WallTime{c.year,
+                    c.month,
+                    c.day,
+                    static_cast<int>(rest / 3600),
+                    static_cast<int>(rest / 60 % 60),
+                    static_cast<int>(rest % 60)};
 }
 
 std::int64_t seconds_from_civil(const WallTime& t) {
-    return days_from_civil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) *
-               86400 +
-           t.hour * 3600 + t.minute * 60 + t.second;
+    return days_from_civil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 +
+           t.second;
 }
 
 } // namespace

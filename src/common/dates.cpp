@@ -1,5 +1,6 @@
 #include "common/dates.h"
 
+#include "common/civil.h"
 #include "common/clock.h"
 
 #include <array>
@@ -11,35 +12,6 @@ namespace olv {
 namespace {
 
 constexpr std::int64_t kMaxDate = 2147483647;
-
-// Days from 1970-01-01 to a proleptic Gregorian date (Howard Hinnant's algorithm).
-std::int64_t days_from_civil(std::int64_t y, int m, int d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-struct Civil {
-    int year = 0, month = 0, day = 0;
-};
-
-// Calendar date of a non-negative day count from 1970-01-01.
-Civil civil_from_days(std::int64_t days) {
-    days += 719468;
-    const std::int64_t era = days / 146097;
-    const std::int64_t doe = days - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    Civil c;
-    c.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    c.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    c.year = static_cast<int>(yoe + era * 400 + (c.month <= 2));
-    return c;
-}
 
 bool is_leap_year(int year) {
     return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
@@ -54,7 +26,7 @@ Fields fields_of(DateValue d) {
     Fields f;
     if (d < 0)
         return f;
-    const Civil c = civil_from_days(d / kSecondsPerDay);
+    const CivilDay c = civil_from_days(d / kSecondsPerDay);
     const int time = d % kSecondsPerDay;
     f.year = c.year;
     f.month = c.month;

@@ -128,9 +128,7 @@ struct ResultSlot {
 } // namespace
 
 struct AccessLayer::State {
-    void* library = nullptr;
-    std::string library_name = "sqlite";
-    bool loaded = false;
+    void* library = nullptr; // set while an engine is loaded
     Engine engine;
 
     std::vector<DatabaseSlot> databases;
@@ -274,10 +272,8 @@ AccessLayer::~AccessLayer() {
 
 void* AccessLayer::load_engine(const std::string& name) {
     State& s = *state_;
-    if (s.loaded)
+    if (s.library)
         return s.library;
-    s.library_name = name;
-    s.loaded = false;
     std::string file = name == "sqlite" || name == "sqlite.dll" ? "libsqlite3.so.0" : name;
     if (const char* chosen = std::getenv("OLVESSA_SQLITE_LIBRARY"); chosen && *chosen)
         file = chosen;
@@ -314,17 +310,16 @@ void* AccessLayer::load_engine(const std::string& name) {
     resolve(library, "sqlite3_busy_timeout", e.busy_timeout);
     s.engine = e;
     s.library = library;
-    s.loaded = true;
     return library;
 }
 
 void* AccessLayer::engine_loaded() const {
-    return state_->loaded ? state_->library : nullptr;
+    return state_->library;
 }
 
 void AccessLayer::unload_engine() {
     State& s = *state_;
-    if (!s.loaded)
+    if (!s.library)
         return;
     s.current_result = nullptr;
     s.results.clear();
@@ -338,7 +333,6 @@ void AccessLayer::unload_engine() {
     dlclose(s.library);
     s.library = nullptr;
     s.engine = Engine{};
-    s.loaded = false;
 }
 
 void* AccessLayer::open_database(const std::string& file_name) {
@@ -347,7 +341,7 @@ void* AccessLayer::open_database(const std::string& file_name) {
 
 void* AccessLayer::open_numbered_database(std::int32_t number, const std::string& file_name) {
     State& s = *state_;
-    if (!s.loaded)
+    if (!s.library)
         return nullptr;
     s.last_error.clear();
     sqlite3* handle = nullptr;
@@ -497,6 +491,10 @@ int AccessLayer::execute(std::string_view statement) {
         return kNoDatabase;
     }
     return s.run_exec(s.current_handle, statement);
+}
+
+bool AccessLayer::succeeded(int result) {
+    return (result & 0xff) == SQLITE_OK;
 }
 
 bool AccessLayer::locked_elsewhere(int result) {

@@ -52,6 +52,8 @@ public:
 
     // Engine result code (0 success), or kNoDatabase.
     int execute(std::string_view statement);
+    // True for a result that means success; an extended result code counts by its low byte.
+    static bool succeeded(int result);
     // True for the result of a statement that found the database locked by another connection
     // and waited out the busy timeout: every further write would wait and fail the same way.
     static bool locked_elsewhere(int result);

@@ -75,7 +75,7 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
     RecordLists& lists = store.lists;
     AccessLayer& db = store.db;
     // One transaction: the cascade touches many rows and must not cost one commit per row.
-    const bool in_transaction = (db.execute("BEGIN") & 0xff) == 0;
+    const bool in_transaction = AccessLayer::succeeded(db.execute("BEGIN"));
     Cascade cascade(db);
 
     std::vector<char> doomed_projects(lists.projects.size(), 0);
@@ -140,7 +140,7 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
         mark_children(cascade, RecordKind::Task, tasks, lists.entries, doomed_entries, found_keys,
                       [](const TimeEntry& e) { return e.Task_Key; });
 
-    if (in_transaction && (db.execute("COMMIT") & 0xff) != 0 && db.in_transaction())
+    if (in_transaction && !AccessLayer::succeeded(db.execute("COMMIT")) && db.in_transaction())
         db.execute("ROLLBACK");
 
     erase_marked(lists.clients, doomed_clients);

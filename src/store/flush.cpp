@@ -7,50 +7,43 @@ namespace olv {
 
 namespace {
 
-bool succeeded(int rc) {
-    return (rc & 0xff) == 0;
-}
-
 // Where a record's flag lives, and whether its statement went through.
 struct Written {
     bool* modified;
     bool ok;
 };
 
-template <typename Records> bool any_modified(const Records& records) {
-    return std::any_of(records.begin(), records.end(), [](const auto& r) { return r.modified; });
+int count_modified(const RecordLists& lists) {
+    int count = 0;
+    const auto add = [&count](const auto& records) {
+        count += static_cast<int>(std::count_if(records.begin(), records.end(),
+                                                [](const auto& r) { return r.modified; }));
+    };
+    add(lists.entries);
+    add(lists.users);
+    add(lists.clients);
+    add(lists.projects);
+    add(lists.objectives);
+    add(lists.tasks);
+    return count;
 }
 
 } // namespace
 
 FlushResult flush(Store& store) {
     RecordLists& lists = store.lists;
-    if (!any_modified(lists.entries) && !any_modified(lists.users) &&
-        !any_modified(lists.clients) && !any_modified(lists.projects) &&
-        !any_modified(lists.objectives) && !any_modified(lists.tasks))
+    // Flags are cleared only after a commit, so a flush that fails leaves every one of these.
+    const int pending = count_modified(lists);
+    if (pending == 0)
         return {};
 
     AccessLayer& db = store.db;
     FlushResult result;
     std::vector<Written> written;
-    const auto count_modified = [&] {
-        int count = 0;
-        const auto add = [&count](const auto& records) {
-            count += static_cast<int>(std::count_if(records.begin(), records.end(),
-                                                    [](const auto& r) { return r.modified; }));
-        };
-        add(lists.entries);
-        add(lists.users);
-        add(lists.clients);
-        add(lists.projects);
-        add(lists.objectives);
-        add(lists.tasks);
-        return count;
-    };
-
-    if (!succeeded(db.execute("BEGIN"))) {
+    written.reserve(static_cast<std::size_t>(pending));
+    if (!AccessLayer::succeeded(db.execute("BEGIN"))) {
         result.committed = false;
-        result.failed_records = count_modified();
+        result.failed_records = pending;
         return result;
     }
 
@@ -65,7 +58,7 @@ FlushResult flush(Store& store) {
             if (!record.modified)
                 continue;
             const int rc = db.execute(update_sql(record));
-            const bool ok = succeeded(rc);
+            const bool ok = AccessLayer::succeeded(rc);
             written.push_back({&record.modified, ok});
             if (!ok && (AccessLayer::locked_elsewhere(rc) || !db.in_transaction()))
                 abandoned = true;
@@ -78,11 +71,11 @@ FlushResult flush(Store& store) {
     write(lists.objectives);
     write(lists.tasks);
 
-    if (abandoned || !succeeded(db.execute("COMMIT"))) {
+    if (abandoned || !AccessLayer::succeeded(db.execute("COMMIT"))) {
         if (db.in_transaction())
             db.execute("ROLLBACK");
         result.committed = false;
-        result.failed_records = count_modified();
+        result.failed_records = pending;
         return result;
     }
     for (const Written& w : written) {

@@ -37,39 +37,34 @@ private:
     std::string text_;
 };
 
-std::string quoted(std::string_view text) {
-    return escape_quotes(text);
-}
-
 } // namespace
 
 std::string insert_client_sql(Key key, std::string_view name, double rate) {
-    return (Sql{} << "INSERT INTO clients VALUES(" << key << ",'" << quoted(name) << "',"
+    return (Sql{} << "INSERT INTO clients VALUES(" << key << ",'" << escape_quotes(name) << "',"
                   << two_decimals(rate) << ");")
         .str();
 }
 
 std::string insert_project_sql(Key key, std::string_view title, Key client_key, DateValue start,
                                DateValue end, double rate) {
-    return (Sql{} << "INSERT INTO project VALUES(" << key << ",'" << quoted(title) << "',"
-                  << client_key << "," << start << "," << end << ",'"
-                  << "'," << two_decimals(rate) << ");")
+    return (Sql{} << "INSERT INTO project VALUES(" << key << ",'" << escape_quotes(title) << "',"
+                  << client_key << "," << start << "," << end << ",''," << two_decimals(rate)
+                  << ");")
         .str();
 }
 
 std::string insert_objective_sql(Key key, std::string_view title, Key project_key, DateValue start,
                                  DateValue end) {
-    return (Sql{} << "INSERT INTO objectives VALUES(" << key << ",0,'" << quoted(title) << "',"
-                  << project_key << "," << start << "," << end << ",'"
-                  << "');")
+    return (Sql{} << "INSERT INTO objectives VALUES(" << key << ",0,'" << escape_quotes(title)
+                  << "'," << project_key << "," << start << "," << end << ",'');")
         .str();
 }
 
 std::string insert_task_sql(Key key, bool completed, std::string_view title, Key objective_key,
                             DateValue start, DateValue end, bool accepted) {
-    return (Sql{} << "INSERT INTO task VALUES(" << key << "," << completed << ",'" << quoted(title)
-                  << "'," << objective_key << "," << start << "," << end << ",'"
-                  << "',0," << accepted << ");")
+    return (Sql{} << "INSERT INTO task VALUES(" << key << "," << completed << ",'"
+                  << escape_quotes(title) << "'," << objective_key << "," << start << "," << end
+                  << ",'',0," << accepted << ");")
         .str();
 }
 
@@ -87,42 +82,44 @@ std::string update_sql(const TimeEntry& entry) {
 
 std::string update_sql(const UserRecord& user) {
     return (Sql{} << "UPDATE users SET User_View = " << user.user_View << ", UserID = '"
-                  << quoted(user.userID) << "', User_currency = '" << quoted(user.user_Currency)
-                  << "', User_DateFormat = '" << quoted(user.user_DateFormat)
-                  << "'  WHERE key = " << user.key)
+                  << escape_quotes(user.userID) << "', User_currency = '"
+                  << escape_quotes(user.user_Currency) << "', User_DateFormat = '"
+                  << escape_quotes(user.user_DateFormat) << "'  WHERE key = " << user.key)
         .str();
 }
 
 std::string update_sql(const ClientRecord& client) {
-    return (Sql{} << "UPDATE clients SET Client_name = '" << quoted(client.client_name)
+    return (Sql{} << "UPDATE clients SET Client_name = '" << escape_quotes(client.client_name)
                   << "', Client_rate = " << two_decimals(client.client_rate)
                   << " WHERE key = " << client.key)
         .str();
 }
 
 std::string update_sql(const ProjectRecord& project) {
-    return (Sql{} << "UPDATE project SET project_title = '" << quoted(project.project_title)
+    return (Sql{} << "UPDATE project SET project_title = '" << escape_quotes(project.project_title)
                   << "',client_key = " << project.client_key << ",project_date = "
                   << project.project_date << ", project_end = " << project.project_end
-                  << ", project_note = '" << quoted(project.project_note) << "', project_rate = "
-                  << two_decimals(project.project_rate) << " WHERE key = " << project.key)
+                  << ", project_note = '" << escape_quotes(project.project_note)
+                  << "', project_rate = " << two_decimals(project.project_rate)
+                  << " WHERE key = " << project.key)
         .str();
 }
 
 std::string update_sql(const ObjectiveRecord& objective) {
     return (Sql{} << "UPDATE objectives SET ob_complete = " << objective.ob_complete
-                  << ", ob_title = '" << quoted(objective.ob_title) << "', project_key = "
+                  << ", ob_title = '" << escape_quotes(objective.ob_title) << "', project_key = "
                   << objective.Project_key << ", ob_date = " << objective.ob_date
                   << ", ob_end = " << objective.ob_end << ", ob_notes = '"
-                  << quoted(objective.ob_notes) << "' WHERE key = " << objective.key)
+                  << escape_quotes(objective.ob_notes) << "' WHERE key = " << objective.key)
         .str();
 }
 
 std::string update_sql(const TaskRecord& task) {
     return (Sql{} << "UPDATE task SET task_complete = " << task.task_complete << ", task_title = '"
-                  << quoted(task.task_title) << "', obj_key = " << task.Obj_key << ", task_date = "
-                  << task.Task_Date << ", task_end = " << task.Task_End << ", Task_notes = '"
-                  << quoted(task.Task_Notes) << "', Task_billed = " << task.Task_Billed
+                  << escape_quotes(task.task_title) << "', obj_key = " << task.Obj_key
+                  << ", task_date = " << task.Task_Date << ", task_end = " << task.Task_End
+                  << ", Task_notes = '" << escape_quotes(task.Task_Notes)
+                  << "', Task_billed = " << task.Task_Billed
                   << ", task_checked = " << task.task_checked << " WHERE key = " << task.key)
         .str();
 }

@@ -4,6 +4,7 @@
 #include "reports/format.h"
 #include "store/operations.h"
 #include "views/detail_list_delegate.h"
+#include "views/error_message.h"
 #include "views/tree.h"
 
 #include <QHeaderView>
@@ -201,8 +202,7 @@ void show_item_keeping_notes(Workspace& ws, std::int32_t position) {
 void flush_records(Workspace& ws) {
     const FlushResult result = flush(ws.store);
     for (int i = 0; i < result.failed_records; ++i)
-        ws.prompter.message(ws.main_window, QStringLiteral("Error"),
-                            QStringLiteral("Could not write to Database"));
+        show_error(ws, QStringLiteral("Could not write to Database"));
 }
 
 } // namespace olv

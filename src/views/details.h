@@ -4,6 +4,13 @@
 
 namespace olv {
 
+// Columns of a task's time-entry view that the timer and the cell editing write to.
+namespace entry_column {
+constexpr int Time = 1;
+constexpr int Billed = 2;
+constexpr int Total = 4;
+} // namespace entry_column
+
 // The detail list's properties and its six starting columns ("Date", "Time", "Billed", "Rate",
 // "Total", hidden "temp"), set once when the main window is built.
 void setup_detail_list(QTreeWidget* list);

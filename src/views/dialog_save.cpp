@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "store/operations.h"
 #include "views/details.h"
+#include "views/error_message.h"
 #include "views/ids.h"
 #include "views/item_dialog.h"
 #include "views/timer.h"
@@ -26,10 +27,6 @@ struct Period {
     DateValue end = 0;
 };
 
-void error(Workspace& ws, const char* text) {
-    ws.prompter.message(ws.main_window, QStringLiteral("Error"), QString::fromUtf8(text));
-}
-
 // A picked day at 00:00:00.
 DateValue picked_day(const QDateEdit* picker) {
     const QDate d = picker->date();
@@ -49,11 +46,11 @@ bool check_title_and_period(Workspace& ws, const ItemDialog& dialog, const char*
                             Period& period) {
     period = {picked_day(dialog.start_picker()), picked_day(dialog.end_picker())};
     if (dialog.title_field()->text().isEmpty()) {
-        error(ws, no_title);
+        show_error(ws, no_title);
         return false;
     }
     if (period.end < period.start) {
-        error(ws, "End Date must be after Start Date");
+        show_error(ws, "End Date must be after Start Date");
         return false;
     }
     return true;
@@ -84,11 +81,11 @@ void insert_record(Workspace& ws, int window, RecordKind what, const std::string
     const InsertResult result = insert_and_reload(ws.store, statement);
     if (result.rc != 0) {
         ws.store.lists.restart.clear();
-        error(ws, "Could not write to Database");
+        show_error(ws, "Could not write to Database");
         return;
     }
     for (int i = 0; i < result.flush.failed_records; ++i)
-        error(ws, "Could not write to Database");
+        show_error(ws, "Could not write to Database");
 
     ws.state.previous_selection = -1;
     if (what == RecordKind::Task) {
@@ -115,7 +112,7 @@ void save_client_dialog(Workspace& ws) {
     if (!dialog)
         return;
     if (dialog->title_field()->text().isEmpty()) {
-        error(ws, ":) The Client with No Name?");
+        show_error(ws, ":) The Client with No Name?");
         return;
     }
     const std::string name = field_text(dialog->title_field());

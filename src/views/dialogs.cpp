@@ -7,32 +7,20 @@
 
 namespace olv {
 
-namespace {
-
-void open_dialog(Workspace& ws, int window) {
-    close_window(ws, window);
-    auto* dialog = new ItemDialog(ws, window);
-    *window_slot(ws, window) = dialog;
-    dialog->show();
-    dialog->activateWindow();
-}
-
-} // namespace
-
 void open_client_dialog(Workspace& ws) {
-    open_dialog(ws, id::ClientDialog);
+    open_item_dialog(ws, id::ClientDialog);
 }
 
 void open_project_dialog(Workspace& ws) {
-    open_dialog(ws, id::ProjectDialog);
+    open_item_dialog(ws, id::ProjectDialog);
 }
 
 void open_objective_dialog(Workspace& ws) {
-    open_dialog(ws, id::ObjectiveDialog);
+    open_item_dialog(ws, id::ObjectiveDialog);
 }
 
 void open_task_dialog(Workspace& ws) {
-    open_dialog(ws, id::TaskDialog);
+    open_item_dialog(ws, id::TaskDialog);
 }
 
 void task_accepted_clicked(Workspace& ws) {

@@ -4,7 +4,7 @@
 #include "common/text.h"
 #include "store/operations.h"
 #include "views/details.h"
-#include "views/dialogs.h"
+#include "views/error_message.h"
 #include "views/ids.h"
 #include "views/item_dialog.h"
 #include "views/tree.h"
@@ -18,10 +18,6 @@
 namespace olv {
 
 namespace {
-
-void error(Workspace& ws, const char* text) {
-    ws.prompter.message(ws.main_window, QStringLiteral("Error"), QString::fromUtf8(text));
-}
 
 bool confirm_deletion(Workspace& ws) {
     return ws.prompter.confirm(ws.main_window, QStringLiteral("Information"),
@@ -43,24 +39,6 @@ void set_picker(QDateEdit* picker, DateValue d) {
         picker->setDate(day);
 }
 
-ItemDialog* open_dialog_for(Workspace& ws, int window) {
-    switch (window) {
-    case id::ClientDialog:
-        open_client_dialog(ws);
-        break;
-    case id::ProjectDialog:
-        open_project_dialog(ws);
-        break;
-    case id::ObjectiveDialog:
-        open_objective_dialog(ws);
-        break;
-    default:
-        open_task_dialog(ws);
-        break;
-    }
-    return item_dialog(ws, window);
-}
-
 } // namespace
 
 void new_item(Workspace& ws, std::int32_t position) {
@@ -74,22 +52,22 @@ void new_item(Workspace& ws, std::int32_t position) {
     ItemDialog* dialog = nullptr;
     switch (ref.kind) {
     case RecordKind::User:
-        dialog = open_dialog_for(ws, id::ClientDialog);
+        dialog = open_item_dialog(ws, id::ClientDialog);
         break;
     case RecordKind::Client: {
         const ClientRecord& client = lists.clients[ref.index];
         state.parent_client = client.key;
-        dialog = open_dialog_for(ws, id::ProjectDialog);
+        dialog = open_item_dialog(ws, id::ProjectDialog);
         dialog->rate_field()->setText(rate_text(client.client_rate));
         break;
     }
     case RecordKind::Project:
         state.parent_project = lists.projects[ref.index].key;
-        dialog = open_dialog_for(ws, id::ObjectiveDialog);
+        dialog = open_item_dialog(ws, id::ObjectiveDialog);
         break;
     case RecordKind::Objective:
         state.parent_objective = lists.objectives[ref.index].key;
-        dialog = open_dialog_for(ws, id::TaskDialog);
+        dialog = open_item_dialog(ws, id::TaskDialog);
         break;
     case RecordKind::Task:
     case RecordKind::None:
@@ -106,14 +84,14 @@ void edit_item(Workspace& ws) {
     switch (ref.kind) {
     case RecordKind::Client: {
         const ClientRecord& client = lists.clients[ref.index];
-        ItemDialog* dialog = open_dialog_for(ws, id::ClientDialog);
+        ItemDialog* dialog = open_item_dialog(ws, id::ClientDialog);
         dialog->title_field()->setText(text(client.client_name));
         dialog->rate_field()->setText(rate_text(client.client_rate));
         break;
     }
     case RecordKind::Project: {
         const ProjectRecord& project = lists.projects[ref.index];
-        ItemDialog* dialog = open_dialog_for(ws, id::ProjectDialog);
+        ItemDialog* dialog = open_item_dialog(ws, id::ProjectDialog);
         dialog->title_field()->setText(text(project.project_title));
         dialog->rate_field()->setText(rate_text(project.project_rate));
         set_picker(dialog->start_picker(), project.project_date);
@@ -122,7 +100,7 @@ void edit_item(Workspace& ws) {
     }
     case RecordKind::Objective: {
         const ObjectiveRecord& objective = lists.objectives[ref.index];
-        ItemDialog* dialog = open_dialog_for(ws, id::ObjectiveDialog);
+        ItemDialog* dialog = open_item_dialog(ws, id::ObjectiveDialog);
         dialog->title_field()->setText(text(objective.ob_title));
         set_picker(dialog->start_picker(), objective.ob_date);
         set_picker(dialog->end_picker(), objective.ob_end);
@@ -131,10 +109,10 @@ void edit_item(Workspace& ws) {
     case RecordKind::Task: {
         const TaskRecord& task = lists.tasks[ref.index];
         if (task.running) {
-            error(ws, "Please Stop the timer");
+            show_error(ws, "Please Stop the timer");
             return;
         }
-        ItemDialog* dialog = open_dialog_for(ws, id::TaskDialog);
+        ItemDialog* dialog = open_item_dialog(ws, id::TaskDialog);
         dialog->title_field()->setText(text(task.task_title));
         set_picker(dialog->start_picker(), task.Task_Date);
         set_picker(dialog->end_picker(), task.Task_End);
@@ -159,7 +137,7 @@ void delete_item(Workspace& ws) {
 
     switch (delete_tree_item_records(ws.store, position)) {
     case DeleteOutcome::UserItem:
-        error(ws, "I don't think you want to do that");
+        show_error(ws, "I don't think you want to do that");
         return;
     case DeleteOutcome::NoRecord:
         return;
@@ -184,7 +162,7 @@ void delete_time_entry(Workspace& ws) {
     if (ref.kind == RecordKind::Task && ws.state.time_entries_shown) {
         const TaskRecord& task = ws.store.lists.tasks[ref.index];
         if (task.running) {
-            error(ws, "Please stop the timer");
+            show_error(ws, "Please stop the timer");
             show_item_keeping_notes(ws, position);
             return;
         }
@@ -194,7 +172,7 @@ void delete_time_entry(Workspace& ws) {
             if (ws.store.lists.entries[e].list_row != row)
                 continue;
             if (delete_time_entry_record(ws.store, e) != 0)
-                error(ws, "Could not write to Database");
+                show_error(ws, "Could not write to Database");
             break;
         }
     }

@@ -1,5 +1,6 @@
 #include "views/item_dialog.h"
 
+#include "views/dialogs.h"
 #include "views/ids.h"
 #include "views/label_fit.h"
 
@@ -33,7 +34,7 @@ struct DialogLayout {
     int window;
     const char* title;
     QSize size;
-    int ok, cancel, return_event, escape_event;
+    int return_event, escape_event;
     std::span<const Control> controls;
 };
 
@@ -95,35 +96,22 @@ const DialogLayout& layout_of(int window) {
         {id::ClientDialog,
          "Client",
          {341, 131},
-         id::ClientOk,
-         id::ClientCancel,
          id::ClientReturn,
          id::ClientEscape,
          kClientControls},
         {id::ProjectDialog,
          "Project",
          {340, 150},
-         id::ProjectOk,
-         id::ProjectCancel,
          id::ProjectReturn,
          id::ProjectEscape,
          kProjectControls},
         {id::ObjectiveDialog,
          "Objective",
          {341, 131},
-         id::ObjectiveOk,
-         id::ObjectiveCancel,
          id::ObjectiveReturn,
          id::ObjectiveEscape,
          kObjectiveControls},
-        {id::TaskDialog,
-         "Task",
-         {340, 150},
-         id::TaskOk,
-         id::TaskCancel,
-         id::TaskReturn,
-         id::TaskEscape,
-         kTaskControls},
+        {id::TaskDialog, "Task", {340, 150}, id::TaskReturn, id::TaskEscape, kTaskControls},
     };
     for (const DialogLayout& layout : layouts)
         if (layout.window == window)
@@ -241,16 +229,29 @@ ItemDialog::ItemDialog(Workspace& ws, int window)
 }
 
 void ItemDialog::closeEvent(QCloseEvent* event) {
-    if (QPointer<QWidget>* slot = window_slot(ws_, window_); slot && *slot == this)
-        *slot = nullptr;
     event->accept();
-    if (ws_.main_window)
-        ws_.main_window->activateWindow();
+    window_closed(ws_, window_, this);
 }
 
 ItemDialog* item_dialog(Workspace& ws, int window) {
     QPointer<QWidget>* slot = window_slot(ws, window);
     return slot ? qobject_cast<ItemDialog*>(slot->data()) : nullptr;
+}
+
+ItemDialog* open_item_dialog(Workspace& ws, int window) {
+    close_window(ws, window);
+    auto* dialog = new ItemDialog(ws, window);
+    *window_slot(ws, window) = dialog;
+    dialog->show();
+    dialog->activateWindow();
+    return dialog;
+}
+
+void window_closed(Workspace& ws, int window, const QWidget* closed) {
+    if (QPointer<QWidget>* slot = window_slot(ws, window); slot && *slot == closed)
+        *slot = nullptr;
+    if (ws.main_window)
+        ws.main_window->activateWindow();
 }
 
 QPointer<QWidget>* window_slot(Workspace& ws, int window) {

@@ -16,7 +16,6 @@ class ItemDialog final : public QWidget {
 public:
     ItemDialog(Workspace& ws, int window);
 
-    int window_id() const { return window_; }
     // Name or title field: 64, 73, 80 or 86.
     QLineEdit* title_field() const { return title_; }
     // Rate field: 65 or 77; null in the Objective and Task dialogs.
@@ -43,6 +42,11 @@ private:
     QCheckBox* accepted_ = nullptr;
 };
 
+// Opens the dialog of window 63, 72, 79 or 85 empty, in place of one that is open already.
+ItemDialog* open_item_dialog(Workspace& ws, int window);
+// A window closed by a close request (its title bar): the workspace forgets it, when it is the
+// one it holds, and the main window is current again.
+void window_closed(Workspace& ws, int window, const QWidget* closed);
 // The open dialog of a window id, or null.
 ItemDialog* item_dialog(Workspace& ws, int window);
 // Where the Workspace keeps the open window of an id (63, 72, 79, 85, 92, 95); null for others.

@@ -1,6 +1,7 @@
 #include "views/list_editing.h"
 
 #include "views/detail_list_delegate.h"
+#include "views/details.h"
 #include "views/timer.h"
 #include "views/tree.h"
 
@@ -14,9 +15,6 @@
 namespace olv {
 
 namespace {
-
-constexpr int kTimeColumn = 1;
-constexpr int kBilledColumn = 2;
 
 // A one-pixel black outline over the last clicked cell. It lives on the list's viewport, so it
 // follows the list when it scrolls.
@@ -157,9 +155,9 @@ private:
             return;
         edit_row_ = index.row();
         edit_column_ = index.column();
-        if (edit_column_ == kBilledColumn) {
+        if (edit_column_ == entry_column::Billed) {
             toggle_billed(ws_, edit_row_);
-        } else if (edit_column_ == kTimeColumn) {
+        } else if (edit_column_ == entry_column::Time) {
             const QRect cell = ws_.list->visualRect(index);
             auto* editor = new QLineEdit(ws_.list->viewport());
             editor->setFrame(false);

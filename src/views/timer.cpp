@@ -5,6 +5,7 @@
 #include "reports/format.h"
 #include "store/operations.h"
 #include "views/details.h"
+#include "views/error_message.h"
 #include "views/images.h"
 #include "views/tree.h"
 
@@ -18,11 +19,6 @@ namespace olv {
 
 namespace {
 
-// Columns of the time-entry view.
-constexpr int kTimeColumn = 1;
-constexpr int kBilledColumn = 2;
-constexpr int kTotalColumn = 4;
-
 std::optional<std::size_t> task_index_at(const Workspace& ws, std::int32_t position) {
     const RecordRef ref = record_at_position(ws, position);
     if (ref.kind != RecordKind::Task)
@@ -33,10 +29,6 @@ std::optional<std::size_t> task_index_at(const Workspace& ws, std::int32_t posit
 void show_task_label(Workspace& ws, const TaskRecord& task) {
     if (QTreeWidgetItem* item = tree_item_at(ws, task.tree_pos))
         item->setText(0, task_label(task));
-}
-
-void error(Workspace& ws, const char* text) {
-    ws.prompter.message(ws.main_window, QStringLiteral("Error"), QString::fromUtf8(text));
 }
 
 void stop_task(Workspace& ws, std::size_t task_index) {
@@ -139,10 +131,8 @@ void toggle_timer(Workspace& ws, std::int32_t position) {
     if (today < task.Task_Date) {
         task.running = 0;
         show_task_label(ws, task);
-        ws.prompter.message(
-            ws.main_window, QStringLiteral("Error"),
-            QStringLiteral("This task is not scheduled to start until ") +
-                QString::fromStdString(format_date(ws.store.date_mask, task.Task_Date)));
+        show_error(ws, QStringLiteral("This task is not scheduled to start until ") +
+                           QString::fromStdString(format_date(ws.store.date_mask, task.Task_Date)));
         return;
     }
 
@@ -150,7 +140,7 @@ void toggle_timer(Workspace& ws, std::int32_t position) {
         // A task that runs must have an entry to count into.
         task.running = 0;
         show_task_label(ws, task);
-        error(ws, "Could not write to Database");
+        show_error(ws, "Could not write to Database");
         return;
     }
     // The new entry gets its row, when the task is the item on show.
@@ -195,8 +185,9 @@ void update_running_row(Workspace& ws, std::int32_t position) {
         if (entry.timing == 0)
             continue;
         if (QTreeWidgetItem* row = ws.list->topLevelItem(entry.list_row)) {
-            row->setText(kTimeColumn, QString::fromStdString(format_duration(entry.Time)));
-            row->setText(kTotalColumn, money_text(ws, amount_for(entry.Time, task.task_rate)));
+            row->setText(entry_column::Time, QString::fromStdString(format_duration(entry.Time)));
+            row->setText(entry_column::Total,
+                         money_text(ws, amount_for(entry.Time, task.task_rate)));
         }
         return;
     }
@@ -221,7 +212,7 @@ void toggle_complete(Workspace& ws, std::int32_t position) {
         return;
     TaskRecord& task = ws.store.lists.tasks[*t];
     if (task.running) {
-        error(ws, "Please stop the task first");
+        show_error(ws, "Please stop the task first");
         return;
     }
     task.task_complete = task.task_complete ? 0 : 1;
@@ -238,7 +229,7 @@ void toggle_accepted(Workspace& ws, std::int32_t position) {
         return;
     TaskRecord& task = ws.store.lists.tasks[*t];
     if (task.task_complete != 1) {
-        error(ws, "The task is not yet complete");
+        show_error(ws, "The task is not yet complete");
         return;
     }
     task.task_checked = task.task_checked ? 0 : 1;
@@ -256,11 +247,12 @@ void toggle_billed(Workspace& ws, int row) {
     entry->billed = entry->billed ? 0 : 1;
     entry->modified = true;
     if (QTreeWidgetItem* item = ws.list->topLevelItem(row))
-        item->setText(kBilledColumn, entry->billed ? QStringLiteral("Yes") : QStringLiteral("No"));
+        item->setText(entry_column::Billed,
+                      entry->billed ? QStringLiteral("Yes") : QStringLiteral("No"));
 }
 
 bool set_entry_time(Workspace& ws, const QString& text, int row, int column) {
-    if (column != kTimeColumn)
+    if (column != entry_column::Time)
         return false;
     const TaskRecord* task = nullptr;
     TimeEntry* entry = shown_entry(ws, row, &task);
@@ -273,8 +265,9 @@ bool set_entry_time(Workspace& ws, const QString& text, int row, int column) {
         entry->modified = true;
     }
     if (item) {
-        item->setText(kTimeColumn, QString::fromStdString(format_duration(entry->Time)));
-        item->setText(kTotalColumn, money_text(ws, amount_for(entry->Time, task->task_rate)));
+        item->setText(entry_column::Time, QString::fromStdString(format_duration(entry->Time)));
+        item->setText(entry_column::Total,
+                      money_text(ws, amount_for(entry->Time, task->task_rate)));
     }
     return seconds.has_value();
 }

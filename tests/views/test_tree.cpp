@@ -63,11 +63,27 @@ private slots:
             labels << item->text(0);
         QCOMPARE(labels, (QStringList{"Robin", "Acme", "Web", "Alpha", "One", "Two", "Beta", "Bolt",
                                       "Ops", "Gamma", "Three"}));
-        for (std::int32_t p = 0; p < static_cast<std::int32_t>(labels.size()); ++p) {
-            const RecordRef ref = record_at_position(*f.ws, p);
-            QVERIFY(ref);
-            QCOMPARE(tree_item_at(*f.ws, p)->text(0), labels.at(p));
-        }
+        // Every position leads to the record its item was built from.
+        const RecordLists& l = f.store->lists;
+        const auto name_of = [&l](RecordRef ref) -> std::string {
+            switch (ref.kind) {
+            case RecordKind::User:
+                return l.users.at(ref.index).userID;
+            case RecordKind::Client:
+                return l.clients.at(ref.index).client_name;
+            case RecordKind::Project:
+                return l.projects.at(ref.index).project_title;
+            case RecordKind::Objective:
+                return l.objectives.at(ref.index).ob_title;
+            case RecordKind::Task:
+                return l.tasks.at(ref.index).task_title;
+            case RecordKind::None:
+                break;
+            }
+            return {};
+        };
+        for (std::int32_t p = 0; p < static_cast<std::int32_t>(labels.size()); ++p)
+            QCOMPARE(QString::fromStdString(name_of(record_at_position(*f.ws, p))), labels.at(p));
         // Each task carries its own project's rate.
         QCOMPARE(task_named(f, "Two").task_rate, 40.0);
         QCOMPARE(task_named(f, "Three").task_rate, 25.0);

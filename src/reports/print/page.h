@@ -87,14 +87,18 @@ public:
     // The first line of a page, where the heading of the first page and the repeated column
     // heads of later pages stand.
     static constexpr double kTopLine = 2.5;
+    // The layout every printout shares: its left margin, the size of its heading lines and of
+    // its other lines, and the step from one line to the next.
+    static constexpr double kLeft = 2.5;
+    static constexpr double kHeadingSize = 0.5;
+    static constexpr double kLineSize = 0.4;
+    static constexpr double kLineStep = 0.8;
 
     // Every later print_text call is appended to the log (nullptr stops recording).
     void record_to(std::vector<PrintedText>* log) { log_ = log; }
 
-    // The drawing state of the printout being built.
-    double x = 2.5;
+    // The line the printout being built has reached.
     double y = 2.0;
-    int row_toggle = 0;
 
 private:
     QFont make_font(std::string_view face, double size, int style) const;

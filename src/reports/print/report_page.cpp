@@ -9,11 +9,11 @@ namespace olv {
 
 namespace {
 
-constexpr double kLeft = 2.5;
-constexpr std::array<double, 5> kColumns{2.5, 10.5, 12.7, 15.1, 17.5};
-constexpr double kHeadingSize = 0.5;
-constexpr double kLineSize = 0.4;
-constexpr double kLineStep = 0.8;
+constexpr double kLeft = Page::kLeft;
+constexpr std::array<double, 5> kColumns{kLeft, 10.5, 12.7, 15.1, 17.5};
+constexpr double kHeadingSize = Page::kHeadingSize;
+constexpr double kLineSize = Page::kLineSize;
+constexpr double kLineStep = Page::kLineStep;
 constexpr double kLabelWidth = 8.0;
 
 void print_line(Page& page, const std::array<std::string, 5>& cells, int style, TextColour colour) {
@@ -49,9 +49,7 @@ std::optional<Report> report_for(const Store& store, RecordRef record) {
 }
 
 void print_report(Page& page, const Workspace& ws, const Report& report) {
-    page.x = kLeft;
     page.y = 2.0;
-    page.row_toggle = 0;
 
     page.print_text(kLeft, Page::kTopLine, report.heading, kHeadingSize, text_style::Bold, kBlack);
     page.y += 2.0;
@@ -69,11 +67,11 @@ void print_report(Page& page, const Workspace& ws, const Report& report) {
     };
     heads();
 
+    bool grey = false;
     for (const ReportRow& row : report.rows) {
         page.keep_line_on_page(kLineSize, heads);
-        page.row_toggle = 1 - page.row_toggle;
-        const TextColour colour = page.row_toggle == 1 ? kGrey : kBlack;
-        page.x = kLeft;
+        grey = !grey;
+        const TextColour colour = grey ? kGrey : kBlack;
         // Measured in the font of the text drawn just before, as the label is cut before its
         // own font is chosen.
         std::string label = page.fit_text(row.label, page.page_x(kLabelWidth));
@@ -83,7 +81,6 @@ void print_report(Page& page, const Workspace& ws, const Report& report) {
     }
 
     page.y += report.kind == ReportKind::Objective ? 1.0 : kLineStep;
-    page.x = kLeft;
     page.keep_line_on_page(kLineSize, heads);
     print_line(page, figure_cells(ws, "TOTALS", report.totals), text_style::BoldUnderline, kBlack);
 }

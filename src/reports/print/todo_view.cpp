@@ -12,11 +12,11 @@ namespace olv {
 namespace {
 
 constexpr int kColumns = 6;
-constexpr double kLeft = 2.5;
-constexpr double kDueColumn = 13.0; // from kLeft
-constexpr double kHeadingSize = 0.5;
-constexpr double kLineSize = 0.4;
-constexpr double kLineStep = 0.8;
+constexpr double kLeft = Page::kLeft;
+constexpr double kDueColumn = kLeft + 13.0;
+constexpr double kHeadingSize = Page::kHeadingSize;
+constexpr double kLineSize = Page::kLineSize;
+constexpr double kLineStep = Page::kLineStep;
 constexpr double kClientGap = 1.0;
 
 Qt::Alignment column_alignment(int column) {
@@ -62,14 +62,11 @@ const char* indent_of(int level) {
 
 void print_heads(Page& page) {
     page.print_text(kLeft, page.y, "Description", kLineSize, text_style::BoldUnderline, kBlack);
-    page.print_text(kLeft + kDueColumn, page.y, "Due Date", kLineSize, text_style::BoldUnderline,
-                    kBlack);
+    page.print_text(kDueColumn, page.y, "Due Date", kLineSize, text_style::BoldUnderline, kBlack);
     page.y += kLineStep;
 }
 
 void print_title(Page& page, const Workspace& ws, const std::string& date) {
-    page.x = kLeft;
-    page.y = 2.0;
     const std::string user = ws.user_name ? ws.user_name() : std::string();
     page.print_text(kLeft, Page::kTopLine, "To Do List for : " + user, kHeadingSize,
                     text_style::Bold, kBlack);
@@ -102,7 +99,6 @@ void show_to_do_list(Workspace& ws) {
         const QString name = QString::fromStdString(client.name);
         QTreeWidgetItem* client_row = add_row(list, {QString(), name});
         if (page) {
-            page->x = kLeft;
             page->keep_line_on_page(kLineSize, heads);
             page->print_text(kLeft, page->y, client.name, kLineSize, text_style::Regular, kBlack);
             page->y += kLineStep;
@@ -116,13 +112,13 @@ void show_to_do_list(Workspace& ws) {
             if (!page)
                 continue;
             page->keep_line_on_page(kLineSize, heads);
-            page->print_text(page->x + 0.5 * item.level, page->y, "-" + item.title, kLineSize,
+            page->print_text(kLeft + 0.5 * item.level, page->y, "-" + item.title, kLineSize,
                              text_style::Regular, kBlack);
             if (item.overdue)
-                page->print_text(page->x + kDueColumn, page->y, "OVERDUE : " + date, kLineSize,
+                page->print_text(kDueColumn, page->y, "OVERDUE : " + date, kLineSize,
                                  text_style::Regular, kRed);
             else
-                page->print_text(page->x + kDueColumn, page->y,
+                page->print_text(kDueColumn, page->y,
                                  (item.level == 3 ? "Due on : " : "Due On : ") + date, kLineSize,
                                  text_style::Regular, kGreen);
             page->y += kLineStep;
