@@ -19,24 +19,26 @@ public:
         if (!blocked_)
             blocked_ = AccessLayer::locked_elsewhere(db_.execute(statement));
     }
+    bool blocked() const { return blocked_; }
 
 private:
     AccessLayer& db_;
     bool blocked_ = false;
 };
 
-// Marks the children of the given parents and gathers their keys. Each parent with children
-// issues its child statement once, in list order of the parents.
+// Marks the children of the given parents and gathers their keys. Returns the parents that have
+// children, in list order: each issues its child statement once.
 template <typename Children, typename ParentKeyOf>
-void mark_children(Cascade& cascade, RecordKind parent_kind, const std::vector<Key>& parents,
-                   const Children& children, std::vector<char>& doomed,
-                   std::vector<Key>& child_keys, ParentKeyOf parent_key_of) {
+std::vector<Key> mark_children(const std::vector<Key>& parents, const Children& children,
+                               std::vector<char>& doomed, std::vector<Key>& child_keys,
+                               ParentKeyOf parent_key_of) {
     KeySet parent_set(parents.begin(), parents.end());
     KeySet with_children;
     doomed.assign(children.size(), 0);
     child_keys.clear();
+    std::vector<Key> parents_with_children;
     if (parent_set.empty())
-        return;
+        return parents_with_children;
     for (std::size_t i = 0; i < children.size(); ++i) {
         const Key parent = parent_key_of(children[i]);
         if (parent_set.count(parent)) {
@@ -47,8 +49,20 @@ void mark_children(Cascade& cascade, RecordKind parent_kind, const std::vector<K
     }
     for (Key parent : parents)
         if (with_children.erase(parent))
-            cascade.run(delete_children_sql(parent_kind, parent));
+            parents_with_children.push_back(parent);
+    return parents_with_children;
 }
+
+void delete_children(Cascade& cascade, RecordKind parent_kind, const std::vector<Key>& parents) {
+    for (Key parent : parents)
+        cascade.run(delete_children_sql(parent_kind, parent));
+}
+
+// Each time entry statement scans the whole entries table, which has no index on its task key.
+// A large cascade builds one inside its transaction and drops it again before the commit, so the
+// stored schema stays as it is.
+constexpr std::size_t kIndexedCascade = 8;
+constexpr const char* kCascadeIndex = "olvessa_cascade_task_key";
 
 // One compacting pass that keeps the unmarked records in their order.
 template <typename Records> void erase_marked(Records& records, const std::vector<char>& doomed) {
@@ -119,26 +133,38 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
     std::vector<char> marks;
     std::vector<Key> found_keys;
     if (!clients.empty()) {
-        mark_children(cascade, RecordKind::Client, clients, lists.projects, marks, found_keys,
-                      [](const ProjectRecord& p) { return p.client_key; });
+        delete_children(cascade, RecordKind::Client,
+                        mark_children(clients, lists.projects, marks, found_keys,
+                                      [](const ProjectRecord& p) { return p.client_key; }));
         merge(doomed_projects, marks);
         projects.insert(projects.end(), found_keys.begin(), found_keys.end());
     }
     if (!projects.empty()) {
-        mark_children(cascade, RecordKind::Project, projects, lists.objectives, marks, found_keys,
-                      [](const ObjectiveRecord& o) { return o.Project_key; });
+        delete_children(cascade, RecordKind::Project,
+                        mark_children(projects, lists.objectives, marks, found_keys,
+                                      [](const ObjectiveRecord& o) { return o.Project_key; }));
         merge(doomed_objectives, marks);
         objectives.insert(objectives.end(), found_keys.begin(), found_keys.end());
     }
     if (!objectives.empty()) {
-        mark_children(cascade, RecordKind::Objective, objectives, lists.tasks, marks, found_keys,
-                      [](const TaskRecord& t) { return t.Obj_key; });
+        delete_children(cascade, RecordKind::Objective,
+                        mark_children(objectives, lists.tasks, marks, found_keys,
+                                      [](const TaskRecord& t) { return t.Obj_key; }));
         merge(doomed_tasks, marks);
         tasks.insert(tasks.end(), found_keys.begin(), found_keys.end());
     }
-    if (!tasks.empty())
-        mark_children(cascade, RecordKind::Task, tasks, lists.entries, doomed_entries, found_keys,
-                      [](const TimeEntry& e) { return e.Task_Key; });
+    if (!tasks.empty()) {
+        const std::vector<Key> with_entries =
+            mark_children(tasks, lists.entries, doomed_entries, found_keys,
+                          [](const TimeEntry& e) { return e.Task_Key; });
+        const bool indexed =
+            in_transaction && !cascade.blocked() && with_entries.size() >= kIndexedCascade &&
+            AccessLayer::succeeded(db.execute(std::string("CREATE INDEX ") + kCascadeIndex +
+                                              " ON Task_Detail(Task_Key)"));
+        delete_children(cascade, RecordKind::Task, with_entries);
+        if (indexed)
+            db.execute(std::string("DROP INDEX ") + kCascadeIndex);
+    }
 
     if (in_transaction && !AccessLayer::succeeded(db.execute("COMMIT")) && db.in_transaction())
         db.execute("ROLLBACK");

@@ -138,6 +138,54 @@ private slots:
         QCOMPARE(all_keys(reread.lists), remaining);
     }
 
+    // A client whose tasks have many entries: each task's entries still go by their own
+    // statement, the rows are gone, and the temporary index the cascade builds for speed is
+    // gone from the committed file.
+    void largeCascadeLeavesTheSchemaAsItWas() {
+        NewDatabase d;
+        Store& s = d.store;
+        QCOMPARE(s.db.execute("INSERT INTO clients VALUES(100,'Acme',50.00);"), 0);
+        QCOMPARE(s.db.execute("INSERT INTO clients VALUES(101,'Beta',50.00);"), 0);
+        QCOMPARE(s.db.execute("INSERT INTO project VALUES(200,'Site',100,1,0,'',40.00);"), 0);
+        QCOMPARE(s.db.execute("INSERT INTO objectives VALUES(300,0,'Launch',200,1,0,'');"), 0);
+        QCOMPARE(s.db.execute("INSERT INTO task VALUES(499,0,'Kept',999,0,1,'',0,0);"), 0);
+        QCOMPARE(s.db.execute("INSERT INTO task_detail VALUES(9999,499,5,1,0);"), 0);
+        QStringList expected{"BEGIN", "DELETE FROM clients WHERE key = 100",
+                             "DELETE FROM project WHERE client_key = 100",
+                             "DELETE FROM objectives WHERE project_key = 200",
+                             "DELETE FROM task WHERE obj_key = 300"};
+        int entry = 1000;
+        for (int task = 400; task < 412; ++task) {
+            QCOMPARE(s.db.execute("INSERT INTO task VALUES(" + std::to_string(task) +
+                                  ",0,'T',300,0,1,'',0,0);"),
+                     0);
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(s.db.execute("INSERT INTO task_detail VALUES(" + std::to_string(entry++) +
+                                      "," + std::to_string(task) + ",10,1,0);"),
+                         0);
+            expected << QStringLiteral("DELETE FROM task_detail WHERE task_key = %1").arg(task);
+        }
+        QCOMPARE(load_all_records(s), LoadStatus::Loaded);
+        for (auto& c : s.lists.clients)
+            c.tree_pos = c.key == 100 ? 1 : 7;
+
+        StatementTrace trace(s);
+        QCOMPARE(delete_tree_item_records(s, 1), DeleteOutcome::Deleted);
+        QStringList issued;
+        for (const QString& statement : trace.statements())
+            if (!statement.contains(QStringLiteral("INDEX")))
+                issued << statement;
+        QCOMPARE(issued, expected + QStringList{"COMMIT"});
+        QVERIFY(trace.statements().join('\n').contains(QStringLiteral("CREATE INDEX")));
+
+        Probe probe(d.path);
+        QCOMPARE(probe.column("SELECT name FROM sqlite_master WHERE type = 'index'"),
+                 QStringList());
+        QCOMPARE(probe.column("SELECT key FROM task_detail"), QStringList{"9999"});
+        QCOMPARE(probe.column("SELECT key FROM task"), QStringList{"499"});
+        QCOMPARE(keys_of(s.lists.entries), QStringList{"9999"});
+    }
+
     void userItemIsNeverDeleted() {
         Hierarchy h;
         const QStringList before = all_keys(h.store.lists);
