@@ -69,8 +69,9 @@ class ListEditing final : public QObject {
     Q_OBJECT
 public:
     explicit ListEditing(Workspace& ws)
-        : QObject(ws.list), ws_(ws), frame_(new CellFrame(ws.list->viewport())) {
-        ws.list->viewport()->installEventFilter(this);
+        : QObject(ws.list), ws_(ws), viewport_(ws.list->viewport()),
+          frame_(new CellFrame(viewport_)) {
+        viewport_->installEventFilter(this);
         // A refilled list shows other rows: the frame and the editor no longer belong to them.
         connect(ws.list->model(), &QAbstractItemModel::modelAboutToBeReset, this,
                 &ListEditing::discard);
@@ -107,7 +108,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != ws_.list->viewport() || !ws_.state.time_entries_shown)
+        // Compared with the pointer kept at install time: while the list is being destroyed its
+        // viewport still sends events, and the list may no longer be asked for anything.
+        if (watched != viewport_ || !ws_.state.time_entries_shown)
             return false;
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -184,6 +187,7 @@ private:
     }
 
     Workspace& ws_;
+    QWidget* viewport_;
     // Guarded: while the list is destroyed its model may be reset after the viewport has gone.
     QPointer<CellFrame> frame_;
     bool frame_shown_ = false;
