@@ -4,7 +4,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 START_DIR := $(CURDIR)
 
-.PHONY: all deps configure build test run bench format clean
+.PHONY: all deps configure build program test run bench format clean
 
 all: build
 
@@ -17,13 +17,18 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
+# The program and its guide only, so the first start does not wait for the tests.
+program: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target olvessa manual
+
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
-run: build
+run: program
 	cd "$(START_DIR)" && "$(abspath $(BUILD))/bin/olvessa"
 
-bench: build
+bench: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target olvessa_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/olvessa_bench
 
 format:

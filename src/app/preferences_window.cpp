@@ -1,6 +1,6 @@
 #include "app/preferences_window.h"
 
-#include "reports/print/todo_view.h"
+#include "print/todo_view.h"
 #include "views/details.h"
 #include "views/dialogs.h"
 #include "views/ids.h"

@@ -1,7 +1,7 @@
 // The About window: its contents, and that only its OK button closes it. The user guide that
 // Help > User Guide opens beside the program.
 #include "app/preferences_window.h"
-#include "reports/test_print_fixture.h"
+#include "print/test_print_fixture.h"
 #include "test_registry.h"
 #include "views/dialogs.h"
 #include "views/ids.h"

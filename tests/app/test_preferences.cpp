@@ -1,8 +1,8 @@
 // The Preferences window: what it shows, what OK changes everywhere, and what Cancel keeps.
 #include "app/preferences_window.h"
-#include "reports/print/print_view.h"
-#include "reports/print/todo_view.h"
-#include "reports/test_print_fixture.h"
+#include "print/print_view.h"
+#include "print/todo_view.h"
+#include "print/test_print_fixture.h"
 #include "test_registry.h"
 #include "views/dialogs.h"
 #include "views/ids.h"

@@ -1,8 +1,8 @@
 // The printed reports of the user, a client, a project and an objective: the exact sequence of
 // drawn texts, and real PDF output read back with pdftotext.
-#include "reports/print/page.h"
-#include "reports/print/print_view.h"
-#include "reports/print/report_page.h"
+#include "print/page.h"
+#include "print/print_view.h"
+#include "print/report_page.h"
 #include "test_print_fixture.h"
 #include "test_registry.h"
 

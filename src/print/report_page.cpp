@@ -1,7 +1,7 @@
-#include "reports/print/report_page.h"
+#include "print/report_page.h"
 
 #include "reports/format.h"
-#include "reports/print/page.h"
+#include "print/page.h"
 
 #include <array>
 

@@ -1,5 +1,5 @@
 // Page coordinates, fonts and text drawing of one printed page.
-#include "reports/print/page.h"
+#include "print/page.h"
 #include "test_registry.h"
 
 #include <QFontMetrics>

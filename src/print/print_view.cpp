@@ -1,8 +1,8 @@
-#include "reports/print/print_view.h"
+#include "print/print_view.h"
 
-#include "reports/print/page.h"
-#include "reports/print/report_page.h"
-#include "reports/print/todo_view.h"
+#include "print/page.h"
+#include "print/report_page.h"
+#include "print/todo_view.h"
 #include "views/details.h"
 #include "views/tree.h"
 

@@ -4,7 +4,7 @@
 // poppler's pdftotext.
 #include "common/clock.h"
 #include "common/dates.h"
-#include "reports/print/page.h"
+#include "print/page.h"
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/prompter.h"

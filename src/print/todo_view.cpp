@@ -1,6 +1,6 @@
-#include "reports/print/todo_view.h"
+#include "print/todo_view.h"
 
-#include "reports/print/page.h"
+#include "print/page.h"
 #include "reports/todo.h"
 
 #include <QTextEdit>

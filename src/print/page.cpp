@@ -1,4 +1,4 @@
-#include "reports/print/page.h"
+#include "print/page.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

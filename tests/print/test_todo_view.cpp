@@ -1,7 +1,7 @@
 // The to-do list in the detail list and on paper.
-#include "reports/print/page.h"
-#include "reports/print/print_view.h"
-#include "reports/print/todo_view.h"
+#include "print/page.h"
+#include "print/print_view.h"
+#include "print/todo_view.h"
 #include "test_print_fixture.h"
 #include "test_registry.h"
 
