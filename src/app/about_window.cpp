@@ -47,6 +47,7 @@ void open_about(Workspace& ws) {
     picture->setGeometry(10, 10, 288, 206);
     picture->setAlignment(Qt::AlignCenter);
     picture->setPixmap(program_image(image::About));
+    picture->setAccessibleName(QStringLiteral("Olvessa.project artwork"));
 
     add_window_button(window, ws, id::AboutOk, QStringLiteral("OK"), QRect(110, 390, 100, 30));
 

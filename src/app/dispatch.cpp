@@ -205,7 +205,8 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         open_preferences(ws);
         break;
     case id::HelpUserGuide:
-        open_user_guide();
+        open_user_guide(app.prompter(), app.main_window(), user_guide_folders(),
+                        &QDesktopServices::openUrl);
         break;
     case id::HelpAbout:
         open_about(ws);
@@ -255,15 +256,30 @@ void save_sequence(Application& app) {
     flush_records(ws);
 }
 
-void open_user_guide() {
+QStringList user_guide_folders() {
+    return {QDir::currentPath(), QCoreApplication::applicationDirPath()};
+}
+
+void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& folders,
+                     const std::function<bool(const QUrl&)>& open_url) {
     const QString name = QStringLiteral("manual.pdf");
-    for (const QString& folder : {QDir::currentPath(), QCoreApplication::applicationDirPath()}) {
+    QStringList looked_in;
+    for (const QString& folder : folders) {
         const QFileInfo guide(QDir(folder), name);
-        if (guide.isFile()) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(guide.absoluteFilePath()));
-            return;
+        if (!guide.isFile()) {
+            looked_in << QDir::toNativeSeparators(guide.absolutePath());
+            continue;
         }
+        if (!open_url(QUrl::fromLocalFile(guide.absoluteFilePath())))
+            prompter.message(parent, QStringLiteral("Error"),
+                             QStringLiteral("Could not open the user guide %1: no program to "
+                                            "show PDF documents could be started.")
+                                 .arg(QDir::toNativeSeparators(guide.absoluteFilePath())));
+        return;
     }
+    prompter.message(parent, QStringLiteral("Error"),
+                     QStringLiteral("Could not open the user guide: %1 is not in %2.")
+                         .arg(name, looked_in.join(QStringLiteral(" or "))));
 }
 
 } // namespace olv

@@ -3,11 +3,17 @@
 // notes box, the detail list and the tree selection together.
 #include "views/event.h"
 
+#include <QStringList>
 #include <cstdint>
+#include <functional>
+
+class QUrl;
+class QWidget;
 
 namespace olv {
 
 class Application;
+class Prompter;
 
 // Holds the program busy while it runs, so no periodic job runs inside a handler. Close
 // requests and other event types are left to Application::handle_event.
@@ -21,8 +27,14 @@ void show_context_menu(Application& app, std::int32_t position);
 // tree's position (-1 when nothing is selected), then every modified record is flushed.
 void save_sequence(Application& app);
 
-// Help > User Guide: "manual.pdf" in the working directory, else beside the program. Silent
-// when there is none or it cannot be opened.
-void open_user_guide();
+// Where Help > User Guide looks for "manual.pdf": the working directory, then the program's
+// folder.
+QStringList user_guide_folders();
+
+// Help > User Guide: the first "manual.pdf" of the folders, shown by `open_url` (the desktop's
+// document viewer). When there is none, or it cannot be shown, an "Error" box says so and names
+// the file.
+void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& folders,
+                     const std::function<bool(const QUrl&)>& open_url);
 
 } // namespace olv

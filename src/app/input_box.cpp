@@ -82,6 +82,8 @@ QString input_box(const QString& title, const QString& default_text) {
     auto* field = new QLineEdit(default_text, &window);
     set_id(field, id::InputField);
     field->setGeometry(2, 2, 196, 20);
+    // The title asks for what the field holds; no label is shown.
+    field->setAccessibleName(title);
     auto* ok = new QPushButton(QStringLiteral("OK"), &window);
     set_id(ok, id::InputOk);
     ok->setGeometry(205, 0, 30, 20);

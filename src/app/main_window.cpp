@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/keyboard.h"
+#include "app/screen_placement.h"
 #include "views/details.h"
 #include "views/ids.h"
 #include "views/images.h"
@@ -74,23 +76,27 @@ MainWindow::MainWindow() {
     banner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     banner->setPixmap(program_image(image::Banner));
     banner->setGeometry(385, 9, 350, 70);
+    banner->setAccessibleName(QStringLiteral("Olvessa.project"));
 
     notes_ = new QTextEdit(area);
     set_id(notes_, id::NotesBox);
     notes_->setAcceptRichText(false);
     notes_->setGeometry(248, 368, 520, 140);
+    notes_->setAccessibleName(QStringLiteral("Notes of the selected item"));
 
     list_ = new QTreeWidget(area);
     set_id(list_, id::DetailList);
     list_->setGeometry(248, 78, 520, 260);
     setup_detail_list(list_);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->setAccessibleName(QStringLiteral("Details of the selected item"));
 
     tree_ = new QTreeWidget(area);
     set_id(tree_, id::ItemTree);
     tree_->setGeometry(8, 78, 230, 450);
     setup_item_tree(tree_);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    tree_->setAccessibleName(QStringLiteral("Clients, projects, objectives and tasks"));
 
     splitter69_ = new QSplitter(Qt::Vertical, area);
     set_id(splitter69_, id::SplitterVertical);
@@ -113,15 +119,15 @@ MainWindow::MainWindow() {
 
     const int menu_height = menuBar()->sizeHint().height();
     resize(kClientWidth, kClientHeight + menu_height);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(place_on_screen(geometry(), screen->availableGeometry()));
     fit_splitters();
     splitter70_->setSizes({kTreeDivider, width() - kTreeDivider});
     splitter69_->setSizes({kListDivider, splitter70_->height() - kListDivider});
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    install_keyboard(*this);
+    // The keyboard starts where the work starts.
+    tree_->setFocus();
 
     // A left click reaches the dispatcher as the selection change it makes.
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
@@ -241,7 +247,11 @@ void MainWindow::build_popup_menus() {
             }
             QAction* action = add_item(holder, item.id, QString::fromUtf8(item.text));
             const int id = item.id;
-            connect(action, &QAction::triggered, this, [this, id] { chosen_popup_item_ = id; });
+            // A shortcut shown in the menu may trigger the item while the menu is open.
+            connect(action, &QAction::triggered, this, [this, id, menu] {
+                chosen_popup_item_ = id;
+                menu->close();
+            });
         }
         popups_[popup.id] = menu;
     }
@@ -267,6 +277,7 @@ void MainWindow::build_tool_bar(QWidget* area) {
         button->setIcon(program_icon(b.image));
         button->setIconSize(QSize(32, 32));
         button->setToolTip(QString::fromUtf8(b.tip));
+        button->setAccessibleName(button->toolTip());
         button->setGeometry(x, 20, 50, 50);
         const int id = b.id;
         connect(button, &QToolButton::clicked, this, [this, id] {

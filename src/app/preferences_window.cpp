@@ -1,6 +1,7 @@
 #include "app/preferences_window.h"
 
 #include "print/todo_view.h"
+#include "views/control_names.h"
 #include "views/details.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <array>
 
 namespace olv {
@@ -104,9 +106,10 @@ void open_preferences(Workspace& ws) {
     frame->setGeometry(0, 0, 300, 140);
     frame->lower();
 
-    add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"), QRect(120, 90, 60, 30));
-    add_window_button(window, ws, id::PreferencesCancel, QStringLiteral("Cancel"),
-                      QRect(220, 90, 60, 30));
+    QPushButton* ok = add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"),
+                                        QRect(120, 90, 60, 30));
+    QPushButton* cancel = add_window_button(window, ws, id::PreferencesCancel,
+                                            QStringLiteral("Cancel"), QRect(220, 90, 60, 30));
 
     auto* currency = new QLineEdit(window);
     currency->setObjectName(id_name(id::PreferencesCurrency));
@@ -122,6 +125,16 @@ void open_preferences(Workspace& ws) {
 
     currency->setText(QString::fromStdString(ws.store.currency));
     formats->setCurrentIndex(entry_of_mask(ws.store.date_mask));
+
+    name_controls_by_labels(window);
+    order_tab_by_screen(window);
+    // Return and Escape press OK and Cancel, as in the item dialogs.
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), window);
+        QObject::connect(shortcut, &QShortcut::activated, ok, &QPushButton::click);
+    }
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, cancel, &QPushButton::click);
 
     window->show();
 }

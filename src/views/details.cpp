@@ -3,6 +3,7 @@
 #include "reports/figures.h"
 #include "reports/format.h"
 #include "store/operations.h"
+#include "views/cut_text_tips.h"
 #include "views/detail_list_delegate.h"
 #include "views/error_message.h"
 #include "views/tree.h"
@@ -125,6 +126,7 @@ void setup_detail_list(QTreeWidget* list) {
     list->header()->setMinimumSectionSize(0);
     list->header()->setSectionsMovable(false);
     list->setItemDelegate(new DetailListDelegate(list));
+    install_cut_text_tips(list);
     set_columns(list, {{{QStringLiteral("Date"), 80, kLeft},
                         {QStringLiteral("Time"), 60, kLeft},
                         {QStringLiteral("Billed"), 40, kLeft},

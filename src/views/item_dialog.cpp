@@ -1,5 +1,6 @@
 #include "views/item_dialog.h"
 
+#include "views/control_names.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
 #include "views/label_fit.h"
@@ -38,7 +39,7 @@ struct DialogLayout {
     std::span<const Control> controls;
 };
 
-// Controls in creation order, which is also the order of the Tab key.
+// Controls in creation order; the Tab key follows the screen instead.
 constexpr Control kClientControls[] = {
     {Kind::Label, 0, {10, 20, 70, 20}, "Client Name"},
     {Kind::Field, id::ClientName, {80, 20, 240, 20}, ""},
@@ -215,6 +216,8 @@ ItemDialog::ItemDialog(Workspace& ws, int window)
             labels.append(label);
     }
     fit_label_texts(labels);
+    name_controls_by_labels(this);
+    order_tab_by_screen(this);
 
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);

@@ -1,6 +1,7 @@
 #include "views/tree.h"
 
 #include "common/dates.h"
+#include "views/cut_text_tips.h"
 #include "views/images.h"
 #include "views/timer.h"
 
@@ -226,6 +227,7 @@ void setup_item_tree(QTreeWidget* tree) {
     tree->setAcceptDrops(false);
     tree->setDragDropMode(QAbstractItemView::NoDragDrop);
     tree->setUniformRowHeights(true);
+    install_cut_text_tips(tree);
     auto* lines = new TreeLinesStyle;
     lines->setParent(tree);
     tree->setStyle(lines);

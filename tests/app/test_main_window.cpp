@@ -15,11 +15,16 @@ using namespace olv::testing;
 
 namespace {
 
+// A menu text as shown, without the "&" that marks its mnemonic (no text holds a real "&").
+QString shown_text(const QAction* action) {
+    return action->text().remove(QLatin1Char('&'));
+}
+
 // Texts of a menu's entries, "-" for a separator.
 QStringList entries(const QMenu* menu) {
     QStringList texts;
     for (const QAction* action : menu->actions())
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        texts << (action->isSeparator() ? QStringLiteral("-") : shown_text(action));
     return texts;
 }
 
@@ -34,7 +39,7 @@ QList<int> ids(const QMenu* menu) {
 
 QMenu* menu_titled(QMenuBar* bar, const QString& title) {
     for (QAction* action : bar->actions()) {
-        if (action->text() == title)
+        if (shown_text(action) == title)
             return action->menu();
     }
     return nullptr;
@@ -92,11 +97,11 @@ private slots:
             int id;
             QString tip;
             int x;
-        } buttons[] = {{52, "New Item", 18},
-                       {53, "Delete Item", 78},
+        } buttons[] = {{52, "New Item (Ctrl+N)", 18},
+                       {53, "Delete Item (Del)", 78},
                        {54, "Stop Timers", 138},
-                       {55, "Edit Item", 198},
-                       {56, "To-Do List", 258}};
+                       {55, "Edit Item (Ctrl+E)", 198},
+                       {56, "To-Do List (Ctrl+D)", 258}};
         for (const auto& b : buttons) {
             auto* button = w.findChild<QToolButton*>(QString::number(b.id));
             QVERIFY2(button, qPrintable(QString::number(b.id)));

@@ -1,0 +1,158 @@
+#include "app/keyboard.h"
+
+#include "app/main_window.h"
+#include "views/ids.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace olv {
+
+namespace {
+
+struct MenuText {
+    int id;
+    const char* text; // with its mnemonic
+};
+
+constexpr MenuText kMenuBarTexts[] = {
+    {id::FileNew, "&New"},       {id::FileOpen, "&Open"},
+    {id::FileSave, "&Save"},     {id::FileSaveAs, "Save &As"},
+    {id::FilePrint, "&Print"},   {id::FilePreferences, "P&references"},
+    {id::FileExit, "E&xit"},     {id::HelpUserGuide, "&User Guide"},
+    {id::HelpUpdate, "Up&date"}, {id::HelpAbout, "&About"},
+};
+
+struct Key {
+    int id;
+    QKeyCombination key;
+};
+
+const Key kShortcuts[] = {
+    // Menu bar
+    {id::FileNew, Qt::CTRL | Qt::SHIFT | Qt::Key_N},
+    {id::FileOpen, Qt::CTRL | Qt::Key_O},
+    {id::FileSave, Qt::CTRL | Qt::Key_S},
+    {id::FileSaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S},
+    {id::FilePrint, Qt::CTRL | Qt::Key_P},
+    {id::FileExit, Qt::CTRL | Qt::Key_Q},
+    {id::HelpUserGuide, QKeyCombination(Qt::Key_F1)},
+    // Tool bar
+    {id::ButtonNewItem, Qt::CTRL | Qt::Key_N},
+    {id::ButtonDeleteItem, QKeyCombination(Qt::Key_Delete)},
+    {id::ButtonEditItem, Qt::CTRL | Qt::Key_E},
+    {id::ButtonToDoList, Qt::CTRL | Qt::Key_D},
+    // Pop-up menus of the tree items
+    {id::NewChild, Qt::CTRL | Qt::Key_N},
+    {id::TaskStart, Qt::CTRL | Qt::Key_T},
+    {id::ClientEdit, Qt::CTRL | Qt::Key_E},
+    {id::ProjectEdit, Qt::CTRL | Qt::Key_E},
+    {id::ObjectiveEdit, Qt::CTRL | Qt::Key_E},
+    {id::TaskEdit, Qt::CTRL | Qt::Key_E},
+    {id::ClientDelete, QKeyCombination(Qt::Key_Delete)},
+    {id::ProjectDelete, QKeyCombination(Qt::Key_Delete)},
+    {id::ObjectiveDelete, QKeyCombination(Qt::Key_Delete)},
+    {id::TaskDelete, QKeyCombination(Qt::Key_Delete)},
+};
+
+void give_mnemonics(MainWindow& window) {
+    for (QAction* menu : window.menuBar()->actions()) {
+        if (!menu->text().contains(QLatin1Char('&')))
+            menu->setText(QLatin1Char('&') + menu->text());
+    }
+    for (const MenuText& item : kMenuBarTexts) {
+        if (QAction* action = window.menu_item(item.id))
+            action->setText(QString::fromUtf8(item.text));
+    }
+    // In the pop-up menus every entry and item begins with a letter of its own.
+    for (int popup : {id::MenuUser, id::MenuClient, id::MenuProject, id::MenuObjective,
+                      id::MenuTask, id::MenuTimeEntry}) {
+        QMenu* menu = window.popup_menu(popup);
+        if (!menu)
+            continue;
+        QList<QAction*> actions = menu->actions();
+        for (QAction* entry : menu->actions())
+            if (entry->menu())
+                actions += entry->menu()->actions();
+        for (QAction* action : actions)
+            if (!action->isSeparator() && !action->text().contains(QLatin1Char('&')))
+                action->setText(QLatin1Char('&') + action->text());
+    }
+}
+
+// The menu bar's items keep their shortcuts themselves; the pop-up menus only show theirs, as
+// the main window's shortcuts act on the selected item already.
+void set_menu_shortcuts(MainWindow& window) {
+    for (const Key& k : kShortcuts) {
+        if (QAction* action = window.menu_item(k.id))
+            action->setShortcut(QKeySequence(k.key));
+    }
+    for (int popup :
+         {id::MenuUser, id::MenuClient, id::MenuProject, id::MenuObjective, id::MenuTask}) {
+        QMenu* menu = window.popup_menu(popup);
+        if (!menu)
+            continue;
+        for (QMenu* sub : menu->findChildren<QMenu*>()) {
+            for (QAction* action : sub->actions()) {
+                const QKeySequence key = shortcut_of(action->property("olv_id").toInt());
+                if (action->isSeparator() || key.isEmpty())
+                    continue;
+                action->setShortcut(key);
+                action->setShortcutContext(Qt::WidgetShortcut);
+                action->setShortcutVisibleInContextMenu(true);
+            }
+        }
+    }
+}
+
+QToolButton* tool_button(MainWindow& window, int id) {
+    return window.findChild<QToolButton*>(QString::number(id));
+}
+
+// Clicks the tool button, so the shortcut raises the button's own event.
+void bind_button(MainWindow& window, QWidget* scope, Qt::ShortcutContext context, int id) {
+    QToolButton* button = tool_button(window, id);
+    if (!button)
+        return;
+    const QKeySequence key = shortcut_of(id);
+    auto* shortcut = new QShortcut(key, scope);
+    shortcut->setContext(context);
+    shortcut->setObjectName(QStringLiteral("shortcut %1").arg(id));
+    QObject::connect(shortcut, &QShortcut::activated, button, &QToolButton::click);
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(button->accessibleName(),
+                                                     key.toString(QKeySequence::NativeText)));
+}
+
+} // namespace
+
+QKeySequence shortcut_of(int id) {
+    for (const Key& k : kShortcuts)
+        if (k.id == id)
+            return QKeySequence(k.key);
+    return {};
+}
+
+void install_keyboard(MainWindow& window) {
+    give_mnemonics(window);
+    set_menu_shortcuts(window);
+
+    bind_button(window, &window, Qt::WindowShortcut, id::ButtonNewItem);
+    bind_button(window, &window, Qt::WindowShortcut, id::ButtonEditItem);
+    bind_button(window, &window, Qt::WindowShortcut, id::ButtonToDoList);
+    // Delete deletes an item only from the tree: elsewhere it deletes text.
+    bind_button(window, window.tree(), Qt::WidgetShortcut, id::ButtonDeleteItem);
+
+    // Start (toggle) has no button: the shortcut raises its pop-up menu item's event.
+    auto* start = new QShortcut(shortcut_of(id::TaskStart), &window);
+    start->setObjectName(QStringLiteral("shortcut %1").arg(id::TaskStart));
+    QObject::connect(start, &QShortcut::activated, &window, [&window] {
+        if (window.on_command)
+            window.on_command(menu_event(id::TaskStart, id::MainWindow));
+    });
+}
+
+} // namespace olv

@@ -1,0 +1,20 @@
+#include "app/screen_placement.h"
+
+#include <algorithm>
+
+namespace olv {
+
+QRect place_on_screen(QRect window, QRect available) {
+    if (!available.isValid())
+        return window;
+    window.setSize(window.size().boundedTo(available.size()));
+    window.moveCenter(available.center());
+    // Centring an odd size may leave one pixel over an edge; the title bar must stay on screen.
+    window.moveLeft(std::clamp(window.left(), available.left(),
+                               available.left() + available.width() - window.width()));
+    window.moveTop(std::clamp(window.top(), available.top(),
+                              available.top() + available.height() - window.height()));
+    return window;
+}
+
+} // namespace olv
