@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -137,6 +138,18 @@ QKeySequence shortcut_of(int id) {
 }
 
 void install_keyboard(MainWindow& window) {
+    // Tab follows the screen: the tool bar left to right, the tree, the list, the notes box.
+    QList<QWidget*> order;
+    for (int id : {id::ButtonNewItem, id::ButtonDeleteItem, id::ButtonStopTimers,
+                   id::ButtonEditItem, id::ButtonToDoList})
+        if (QToolButton* button = tool_button(window, id))
+            order << button;
+    order << window.tree() << window.list() << window.notes();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    // Otherwise the notes box would keep the keyboard: Tab would type into it for good.
+    window.notes()->setTabChangesFocus(true);
+
     give_mnemonics(window);
     set_menu_shortcuts(window);
 

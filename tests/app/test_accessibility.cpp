@@ -64,9 +64,10 @@ QWidget* control(QWidget* window, const QString& name) {
 }
 
 // The control of the window that holds the focus: a date picker rather than its inner field.
-QWidget* focused_control(QWidget* window) {
+QWidget* focused_control() {
     QWidget* w = QApplication::focusWidget();
-    while (w && w->parentWidget() != window)
+    if (w && (qobject_cast<QAbstractSpinBox*>(w->parentWidget()) ||
+              qobject_cast<QComboBox*>(w->parentWidget())))
         w = w->parentWidget();
     return w;
 }
@@ -203,6 +204,10 @@ private slots:
     void tab_follows_the_screen_data() {
         QTest::addColumn<int>("window");
         QTest::addColumn<QStringList>("order"); // from the first control round to it again
+        // Tab leaves the notes box rather than typing into it.
+        QTest::newRow("main window")
+            << int(id::MainWindow)
+            << QStringList{"52", "53", "54", "55", "56", "60", "50", "49", "52"};
         QTest::newRow("Client") << int(id::ClientDialog)
                                 << QStringList{"64", "65", "66", "67", "64"};
         QTest::newRow("Project") << int(id::ProjectDialog)
@@ -224,7 +229,7 @@ private slots:
         QVERIFY(activate(shown));
         QWidget* first = control(shown, order.first());
         first->setFocus();
-        QTRY_COMPARE(focused_control(shown), first);
+        QTRY_COMPARE(focused_control(), first);
 
         // Round the window once each way. A date picker takes Tab through its day, month and
         // year before the next control, so a control met twice in a row counts once.
@@ -232,15 +237,16 @@ private slots:
             QStringList met{called(first)};
             for (int press = 0; press < 30; ++press) {
                 QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-                const QString now = called(focused_control(shown));
+                const QString now = called(focused_control());
                 if (now != met.last())
                     met << now;
-                if (focused_control(shown) == first && met.size() > 1)
+                if (focused_control() == first && met.size() > 1)
                     break;
             }
             return met;
         };
         QCOMPARE(round(Qt::Key_Tab, {}), order);
+
         QStringList backward = round(Qt::Key_Backtab, Qt::ShiftModifier);
         std::reverse(backward.begin(), backward.end());
         QCOMPARE(backward, order);
