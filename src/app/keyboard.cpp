@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QShortcut>
 #include <QTextEdit>
 #include <QToolButton>
@@ -60,28 +61,55 @@ const Key kShortcuts[] = {
     {id::TaskDelete, QKeyCombination(Qt::Key_Delete)},
 };
 
-void give_mnemonics(MainWindow& window) {
-    for (QAction* menu : window.menuBar()->actions()) {
-        if (!menu->text().contains(QLatin1Char('&')))
-            menu->setText(QLatin1Char('&') + menu->text());
+// Marks a letter in each item that has none yet: the first letter of its text that no other
+// item of the same menu uses. Menus added later get theirs this way too.
+void mark_free_letters(const QList<QAction*>& actions) {
+    QSet<QChar> taken;
+    for (const QAction* action : actions) {
+        const QString text = action->text();
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at >= 0 && at + 1 < text.size())
+            taken.insert(text[at + 1].toLower());
     }
+    for (QAction* action : actions) {
+        const QString text = action->text();
+        if (action->isSeparator() || text.contains(QLatin1Char('&')))
+            continue;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar letter = text[i].toLower();
+            if (!letter.isLetterOrNumber() || taken.contains(letter))
+                continue;
+            taken.insert(letter);
+            action->setText(text.left(i) + QLatin1Char('&') + text.mid(i));
+            break;
+        }
+    }
+}
+
+QKeySequence shortcut_of(int id) {
+    for (const Key& k : kShortcuts)
+        if (k.id == id)
+            return QKeySequence(k.key);
+    return {};
+}
+
+void give_mnemonics(MainWindow& window) {
     for (const MenuText& item : kMenuBarTexts) {
         if (QAction* action = window.menu_item(item.id))
             action->setText(QString::fromUtf8(item.text));
     }
-    // In the pop-up menus every entry and item begins with a letter of its own.
+    mark_free_letters(window.menuBar()->actions());
+    for (const QAction* title : window.menuBar()->actions())
+        if (title->menu())
+            mark_free_letters(title->menu()->actions());
     for (int popup : {id::MenuUser, id::MenuClient, id::MenuProject, id::MenuObjective,
                       id::MenuTask, id::MenuTimeEntry}) {
         QMenu* menu = window.popup_menu(popup);
         if (!menu)
             continue;
-        QList<QAction*> actions = menu->actions();
-        for (QAction* entry : menu->actions())
-            if (entry->menu())
-                actions += entry->menu()->actions();
-        for (QAction* action : actions)
-            if (!action->isSeparator() && !action->text().contains(QLatin1Char('&')))
-                action->setText(QLatin1Char('&') + action->text());
+        mark_free_letters(menu->actions());
+        for (const QMenu* sub : menu->findChildren<QMenu*>())
+            mark_free_letters(sub->actions());
     }
 }
 
@@ -129,13 +157,6 @@ void bind_button(MainWindow& window, QWidget* scope, Qt::ShortcutContext context
 }
 
 } // namespace
-
-QKeySequence shortcut_of(int id) {
-    for (const Key& k : kShortcuts)
-        if (k.id == id)
-            return QKeySequence(k.key);
-    return {};
-}
 
 void install_keyboard(MainWindow& window) {
     // Tab follows the screen: the tool bar left to right, the tree, the list, the notes box.

@@ -135,8 +135,9 @@ private slots:
             titles << mnemonic(title);
             menus << title->menu();
         }
-        QCOMPARE(titles.size(), 2);
-        QCOMPARE(titles, (QStringList{"f", "h"}));
+        QCOMPARE(titles.mid(0, 2), (QStringList{"f", "h"}));
+        QCOMPARE(titles.removeDuplicates(), 0);
+        QVERIFY(!titles.contains(QString()));
         for (int popup : {id::MenuUser, id::MenuClient, id::MenuProject, id::MenuObjective,
                           id::MenuTask, id::MenuTimeEntry}) {
             menus << w.popup_menu(popup);
