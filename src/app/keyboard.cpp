@@ -180,6 +180,22 @@ void install_keyboard(MainWindow& window) {
     // Delete deletes an item only from the tree: elsewhere it deletes text.
     bind_button(window, window.tree(), Qt::WidgetShortcut, id::ButtonDeleteItem);
 
+    // The menu key and Shift+F10 open the pop-up menu of the selected item, raised as a right
+    // click on it.
+    for (QKeySequence key : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* menu = new QShortcut(key, window.tree());
+        menu->setContext(Qt::WidgetShortcut);
+        QObject::connect(menu, &QShortcut::activated, &window, [&window] {
+            QTreeWidget* tree = window.tree();
+            if (!window.on_view_event || !tree->currentItem())
+                return;
+            Event event = control_event(id::ItemTree, id::MainWindow, EventKind::RightClick);
+            event.global_pos =
+                tree->viewport()->mapToGlobal(tree->visualItemRect(tree->currentItem()).center());
+            window.on_view_event(event);
+        });
+    }
+
     // Start (toggle) has no button: the shortcut raises its pop-up menu item's event.
     auto* start = new QShortcut(shortcut_of(id::TaskStart), &window);
     start->setObjectName(QStringLiteral("shortcut %1").arg(id::TaskStart));

@@ -9,6 +9,7 @@
 #include "views/item_dialog.h"
 
 #include <QComboBox>
+#include <QCursor>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextEdit>
@@ -229,6 +230,46 @@ private slots:
         });
         QCOMPARE(w.run_popup(id::MenuTask, w.mapToGlobal(QPoint(50, 50))), id::TaskEdit);
         QVERIFY(!left_open);
+    }
+
+    void the_menu_key_opens_the_menu_of_the_selected_item_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Menu") << int(Qt::Key_Menu) << 0;
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    }
+    void the_menu_key_opens_the_menu_of_the_selected_item() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        AppFixture f;
+        f.prepare(one_of_each);
+        QVERIFY(f.start());
+        QVERIFY(activate(&f.window()));
+        QTreeWidget& tree = f.tree();
+        tree.expandAll();
+        // The task is the last item; the pointer rests far from it, on the user item.
+        tree.setCurrentItem(f.ws().tree_items.at(4));
+        tree.setFocus();
+        QCursor::setPos(
+            tree.viewport()->mapToGlobal(tree.visualItemRect(f.ws().tree_items.at(0)).center()));
+        QString opened;
+        QTimer::singleShot(0, &f.context, [&] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!popup)
+                return;
+            opened = popup->objectName();
+            // Complete (toggle) by its letter, as a keyboard user chooses it.
+            QTest::keyClick(popup, Qt::Key_T);
+            QMenu* task = popup->findChild<QMenu*>();
+            QTest::keyClick(task->isVisible() ? task : popup, Qt::Key_C);
+            if (QWidget* still = QApplication::activePopupWidget())
+                still->close();
+        });
+        QTest::keyClick(&tree, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        settle();
+        QCOMPARE(opened, QString::number(id::MenuTask));
+        QCOMPARE(tree.currentItem(), f.ws().tree_items.at(4));
+        QCOMPARE(f.app->store().lists.tasks.at(0).task_complete, 1);
     }
 
     void preferences_answer_return_and_escape_data() {
