@@ -25,9 +25,10 @@ namespace olv {
 
 namespace {
 
-// Runs pop-up menu `id` and dispatches the chosen item as a menu event of the main window.
-void run_popup_menu(Application& app, int id) {
-    const int chosen = app.main_window()->run_popup(id, QCursor::pos());
+// Runs pop-up menu `id` at `pointer` and dispatches the chosen item as a menu event of the main
+// window.
+void run_popup_menu(Application& app, int id, QPoint pointer) {
+    const int chosen = app.main_window()->run_popup(id, pointer);
     if (chosen != 0)
         dispatch_event(app, menu_event(chosen, id::MainWindow));
 }
@@ -52,7 +53,7 @@ void tree_sequence(Application& app, const Event& event, std::int32_t position) 
         const std::int32_t clicked = current_position(ws);
         show_item_details(ws, clicked);
         ws.state.previous_selection = clicked;
-        show_context_menu(app, clicked);
+        show_context_menu(app, clicked, event.global_pos);
     } else if (event.kind == EventKind::LeftDoubleClick) {
         toggle_timer(ws, current_position(ws));
     }
@@ -72,7 +73,7 @@ void control(Application& app, const Event& event, std::int32_t position) {
         break;
     case id::DetailList:
         if (event.kind == EventKind::RightClick && app.main_window())
-            run_popup_menu(app, id::MenuTimeEntry);
+            run_popup_menu(app, id::MenuTimeEntry, QCursor::pos());
         break;
     case id::ButtonNewItem:
         new_item(ws, position);
@@ -227,7 +228,7 @@ void dispatch_event(Application& app, const Event& event) {
         menu(app, event, position);
 }
 
-void show_context_menu(Application& app, std::int32_t position) {
+void show_context_menu(Application& app, std::int32_t position, QPoint pointer) {
     static constexpr int menu_of_kind[] = {
         0,                 // None
         id::MenuUser,      // User
@@ -242,7 +243,7 @@ void show_context_menu(Application& app, std::int32_t position) {
     const int menu_id = menu_of_kind[static_cast<int>(record.kind)];
     if (menu_id == 0)
         return;
-    run_popup_menu(app, menu_id);
+    run_popup_menu(app, menu_id, pointer);
 }
 
 void save_sequence(Application& app) {

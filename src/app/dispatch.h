@@ -3,6 +3,7 @@
 // notes box, the detail list and the tree selection together.
 #include "views/event.h"
 
+#include <QPoint>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
@@ -19,9 +20,10 @@ class Prompter;
 // requests and other event types are left to Application::handle_event.
 void dispatch_event(Application& app, const Event& event);
 
-// Opens the pop-up menu that fits the tree item at the position (none for -1) and dispatches
-// the chosen item as a menu event of the main window.
-void show_context_menu(Application& app, std::int32_t position);
+// Opens the pop-up menu that fits the tree item at the position (none for -1) at the pointer
+// (where the right click was, or the item's centre when a key asked for it) and dispatches the
+// chosen item as a menu event of the main window.
+void show_context_menu(Application& app, std::int32_t position, QPoint pointer);
 
 // Save: the notes box text goes into the item it shows, the first users record remembers the
 // tree's position (-1 when nothing is selected), then every modified record is flushed.

@@ -253,11 +253,13 @@ private slots:
         QCursor::setPos(
             tree.viewport()->mapToGlobal(tree.visualItemRect(f.ws().tree_items.at(0)).center()));
         QString opened;
+        QPoint menu_at;
         QTimer::singleShot(0, &f.context, [&] {
             auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             if (!popup)
                 return;
             opened = popup->objectName();
+            menu_at = popup->pos();
             // Complete (toggle) by its letter, as a keyboard user chooses it.
             QTest::keyClick(popup, Qt::Key_T);
             QMenu* task = popup->findChild<QMenu*>();
@@ -268,6 +270,10 @@ private slots:
         QTest::keyClick(&tree, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         settle();
         QCOMPARE(opened, QString::number(id::MenuTask));
+        // At the item, not where the mouse happens to rest.
+        const QPoint item_centre =
+            tree.viewport()->mapToGlobal(tree.visualItemRect(f.ws().tree_items.at(4)).center());
+        QCOMPARE(menu_at, item_centre - QPoint(1, 1));
         QCOMPARE(tree.currentItem(), f.ws().tree_items.at(4));
         QCOMPARE(f.app->store().lists.tasks.at(0).task_complete, 1);
     }
