@@ -391,7 +391,12 @@ private slots:
         press(&tree, QKeySequence(Qt::Key_F2));
         auto* editor = tree.viewport()->findChild<QLineEdit*>();
         QVERIFY(editor && editor->isVisible());
+        // Delete in the name being typed deletes text, never the item.
         editor->selectAll();
+        press(editor, QKeySequence(Qt::Key_Delete));
+        QCOMPARE(editor->text(), QString());
+        QCOMPARE(f.app->store().lists.tasks.size(), std::size_t(2));
+        QVERIFY(f.prompter.shown.isEmpty());
         QTest::keyClicks(editor, QStringLiteral("Review notes"));
         press(editor, QKeySequence(Qt::Key_Return));
         QCOMPARE(current_text(), QStringLiteral("Review notes"));
