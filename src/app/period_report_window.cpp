@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -340,6 +341,13 @@ void PeriodReportWindow::fill_entries() {
              money(store, e.amount_cents)}));
     }
     entries_->addTopLevelItems(items);
+}
+
+void PeriodReportWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Coming back from the main window, where entries may have been edited or deleted.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refresh();
 }
 
 void PeriodReportWindow::time_recorded() {

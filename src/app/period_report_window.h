@@ -60,6 +60,9 @@ public:
     QTreeWidget* rows_list() const { return rows_; }
     QTreeWidget* entries_list() const { return entries_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     // The scope's current list index; nothing when the record is gone.
     std::optional<PeriodScope> scope() const;

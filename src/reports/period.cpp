@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <tuple>
 
 namespace olv {
 
@@ -210,11 +209,21 @@ std::vector<PeriodEntry> period_entries(const Store& store, PeriodScope scope, c
         e.amount_cents = amount_cents(e.seconds, e.rate_cents);
         out.push_back(e);
     }
-    const auto order = [](const PeriodEntry& e) {
-        return std::make_tuple(day_number(e.date), e.client, e.project, e.objective, e.task, e.key);
-    };
-    std::sort(out.begin(), out.end(),
-              [&order](const PeriodEntry& a, const PeriodEntry& b) { return order(a) < order(b); });
+    std::sort(out.begin(), out.end(), [](const PeriodEntry& a, const PeriodEntry& b) {
+        const std::int64_t day_a = day_number(a.date);
+        const std::int64_t day_b = day_number(b.date);
+        if (day_a != day_b)
+            return day_a < day_b;
+        if (a.client != b.client)
+            return a.client < b.client;
+        if (a.project != b.project)
+            return a.project < b.project;
+        if (a.objective != b.objective)
+            return a.objective < b.objective;
+        if (a.task != b.task)
+            return a.task < b.task;
+        return a.key < b.key;
+    });
     return out;
 }
 

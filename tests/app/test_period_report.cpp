@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -171,6 +172,23 @@ private slots:
         QVERIFY(!PeriodApp::enabled(w, id::PeriodUndoMark));
         QVERIFY(rows_of(f.window().list()).first().contains(QStringLiteral("|00:15:00|")));
         QVERIFY(!f.messages().contains(QStringLiteral("Could not write to Database")));
+    }
+
+    void printsWhatItShows() {
+        PeriodApp f;
+        f.select(RecordKind::Client, 100);
+        PeriodReportWindow* w = f.open(PeriodBoxItem::LastMonth);
+        f.prompter.printer_output = f.path(QStringLiteral("acme.pdf"));
+        PeriodApp::click(w, id::PeriodPrint);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {f.prompter.printer_output, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(printed.contains(
+                     QStringLiteral("Report for Client: Acme Ltd, 01/11/2026 to 30/11/2026")),
+                 qPrintable(printed));
+        QVERIFY(printed.contains(QStringLiteral("£105.00")));
+        QVERIFY(printed.contains(QStringLiteral("30/11/2026")));
     }
 
     void answeringNoChangesNothing() {
