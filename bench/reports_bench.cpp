@@ -7,7 +7,9 @@
 #include "reports/period.h"
 #include "store/operations.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -41,14 +43,18 @@ void run_reports_bench(const BenchContext& context) {
         (std::filesystem::path(context.views_database_path).parent_path() / "all.csv").string();
     int code = 0;
     std::ostringstream errors;
-    print_figure("export_csv_all",
-                 best_of(3,
-                         [&] {
-                             code = run_export_command(
-                                 {"--export-csv", csv, "--database", context.views_database_path},
-                                 std::cout, errors);
-                         }),
-                 "ms");
+    // On a shared machine the wall time waits for other work too; the processor time of the
+    // best run tells what the export itself costs.
+    double cpu_ms = 0;
+    const auto export_all = [&] {
+        const std::clock_t cpu = std::clock();
+        code = run_export_command({"--export-csv", csv, "--database", context.views_database_path},
+                                  std::cout, errors);
+        const double used = 1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
+        cpu_ms = cpu_ms == 0 ? used : std::min(cpu_ms, used);
+    };
+    print_figure("export_csv_all", best_of(3, export_all), "ms");
+    print_figure("export_csv_all_cpu", cpu_ms, "ms");
     if (code != 0)
         throw std::runtime_error("export failed: " + errors.str());
     std::printf("export_csv_all rows: %zu, %.1f MiB\n", store.lists.entries.size(),

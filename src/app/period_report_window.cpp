@@ -273,23 +273,6 @@ void PeriodReportWindow::show_period_days() {
     }
 }
 
-void PeriodReportWindow::choose_period(PeriodBoxItem item) {
-    choice_->setCurrentIndex(static_cast<int>(item));
-}
-
-void PeriodReportWindow::set_custom_days(DateValue first, DateValue last) {
-    choose_period(PeriodBoxItem::Custom);
-    const QSignalBlocker block_from(from_);
-    const QSignalBlocker block_to(to_);
-    from_->setDate(qdate_of(first));
-    to_->setDate(qdate_of(last));
-    refresh();
-}
-
-void PeriodReportWindow::set_unbilled_only(bool on) {
-    unbilled_only_->setChecked(on);
-}
-
 void PeriodReportWindow::refresh() {
     const std::optional<PeriodScope> s = scope();
     if (!s || (s->kind == RecordKind::User && ws_.store.lists.users.empty())) {

@@ -49,10 +49,6 @@ public:
     void mark_billed();
     void undo_mark();
 
-    void choose_period(PeriodBoxItem item);
-    void set_custom_days(DateValue first, DateValue last);
-    void set_unbilled_only(bool on);
-
     const PeriodReport& report() const { return report_; }
     Period period() const;
     bool can_undo() const { return !last_marked_.empty(); }

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QMenuBar>
 #include <QProcess>
@@ -172,6 +173,35 @@ private slots:
         QVERIFY(!PeriodApp::enabled(w, id::PeriodUndoMark));
         QVERIFY(rows_of(f.window().list()).first().contains(QStringLiteral("|00:15:00|")));
         QVERIFY(!f.messages().contains(QStringLiteral("Could not write to Database")));
+    }
+
+    // Custom days, both included; the last day never comes before the first.
+    void customDays() {
+        PeriodApp f;
+        f.select(RecordKind::Client, 100);
+        PeriodReportWindow* w = f.open(PeriodBoxItem::Custom);
+        auto* from = w->findChild<QDateEdit*>(QString::number(id::PeriodFrom));
+        auto* to = w->findChild<QDateEdit*>(QString::number(id::PeriodTo));
+        QVERIFY(from->isEnabled() && to->isEnabled());
+        QCOMPARE(from->displayFormat(), QStringLiteral("dd/MM/yyyy"));
+        from->setDate(QDate(2026, 11, 30));
+        to->setDate(QDate(2026, 12, 1));
+        QCOMPARE(
+            rows_of(w->entries_list()),
+            QStringList({"30/11/2026|Acme Ltd|Website|Launch|Design|00:30:00|No|£60.00|£30.00",
+                         "01/12/2026|Acme Ltd|Website|Launch|Design|00:01:00|No|£60.00|£1.00"}));
+        from->setDate(QDate(2026, 12, 5));
+        QCOMPARE(to->date(), QDate(2026, 12, 5));
+        QCOMPARE(w->entries_list()->topLevelItemCount(), 0);
+        QVERIFY(!PeriodApp::enabled(w, id::PeriodMarkBilled));
+
+        // Any other period shows its days in the pickers, which then take no input.
+        w->findChild<QComboBox*>(QString::number(id::PeriodChoiceBox))
+            ->setCurrentIndex(static_cast<int>(PeriodBoxItem::LastWeek));
+        QVERIFY(!from->isEnabled());
+        QCOMPARE(from->date(), QDate(2026, 11, 30));
+        QCOMPARE(to->date(), QDate(2026, 12, 6));
+        QCOMPARE(w->entries_list()->topLevelItemCount(), 2);
     }
 
     void printsWhatItShows() {
