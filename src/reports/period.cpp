@@ -182,6 +182,8 @@ std::vector<PeriodEntry> period_entries(const Store& store, PeriodScope scope, c
     if (scope.kind == RecordKind::None)
         return out;
     const RecordLists& lists = store.lists;
+    if (period.all_time)
+        out.reserve(lists.entries.size());
     const Lineage lineage(store);
     const ChildIndex::Indices& owners = store.children().task_of_each_entry();
     std::vector<std::int64_t> project_rates(lists.projects.size());
@@ -209,11 +211,7 @@ std::vector<PeriodEntry> period_entries(const Store& store, PeriodScope scope, c
         e.amount_cents = amount_cents(e.seconds, e.rate_cents);
         out.push_back(e);
     }
-    std::sort(out.begin(), out.end(), [](const PeriodEntry& a, const PeriodEntry& b) {
-        const std::int64_t day_a = day_number(a.date);
-        const std::int64_t day_b = day_number(b.date);
-        if (day_a != day_b)
-            return day_a < day_b;
+    const auto tree_order = [](const PeriodEntry& a, const PeriodEntry& b) {
         if (a.client != b.client)
             return a.client < b.client;
         if (a.project != b.project)
@@ -223,7 +221,21 @@ std::vector<PeriodEntry> period_entries(const Store& store, PeriodScope scope, c
         if (a.task != b.task)
             return a.task < b.task;
         return a.key < b.key;
-    });
+    };
+    const auto by_day = [](const PeriodEntry& a, const PeriodEntry& b) {
+        return day_number(a.date) < day_number(b.date);
+    };
+    // A load leaves the entries in date order: then only each day's entries need sorting.
+    if (!std::is_sorted(out.begin(), out.end(), by_day))
+        std::stable_sort(out.begin(), out.end(), by_day);
+    for (auto first = out.begin(); first != out.end();) {
+        const std::int64_t day = day_number(first->date);
+        auto last = first;
+        while (last != out.end() && day_number(last->date) == day)
+            ++last;
+        std::sort(first, last, tree_order);
+        first = last;
+    }
     return out;
 }
 
