@@ -343,7 +343,10 @@ void PeriodReportWindow::time_recorded() {
         std::any_of(tasks.begin(), tasks.end(), [](const TaskRecord& t) { return t.running != 0; });
     const bool shown_running = std::any_of(report_.entries.begin(), report_.entries.end(),
                                            [](const PeriodEntry& e) { return e.running; });
-    if (shown_running || (timing && today_in_period))
+    // A report of years of work is far too long to build again every second; it follows the
+    // timer when the window is brought back or the period changes.
+    constexpr std::size_t kLiveEntries = 20000;
+    if ((shown_running || (timing && today_in_period)) && report_.entries.size() <= kLiveEntries)
         refresh();
 }
 
