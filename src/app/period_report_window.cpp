@@ -189,6 +189,10 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     lists_split->addWidget(entries_);
     lists_split->setChildrenCollapsible(false);
     lists_split->setStretchFactor(1, 1);
+    lists_split->setSizes({150, 330});
+    int column = 0;
+    for (const int width : {80, 120, 110, 100, 110, 70, 50, 75, 85})
+        entries_->setColumnWidth(column++, width);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(print);
@@ -308,6 +312,8 @@ void PeriodReportWindow::fill_rows() {
     items.append(total);
     rows_->addTopLevelItems(items);
     rows_->setColumnWidth(0, 220);
+    for (int c = 1; c < rows_->columnCount(); ++c)
+        rows_->setColumnWidth(c, 100);
 }
 
 void PeriodReportWindow::fill_entries() {

@@ -17,8 +17,8 @@ constexpr double kLineStep = Page::kLineStep;
 constexpr std::array<double, 6> kRowColumns{kLeft, 8.5, 10.7, 12.9, 15.3, 17.7};
 constexpr double kRowLabelWidth = 5.8;
 // Entries: Date, Client, Project, Objective, Task, Time, Billed, Rate, Amount.
-constexpr std::array<double, 9> kEntryColumns{kLeft, 4.5, 6.9, 9.3, 11.7, 14.1, 15.7, 16.7, 18.4};
-constexpr double kNameWidth = 2.3;
+constexpr std::array<double, 9> kEntryColumns{kLeft, 4.8, 7.1, 9.3, 11.5, 13.8, 15.4, 16.6, 18.3};
+constexpr double kNameWidth = 2.1;
 
 template <std::size_t N>
 void print_line(Page& page, const std::array<double, N>& columns,
