@@ -204,6 +204,21 @@ private slots:
         QCOMPARE(w->entries_list()->topLevelItemCount(), 2);
     }
 
+    void exportCancelledOrRefused() {
+        PeriodApp f;
+        f.select(RecordKind::Client, 100);
+        PeriodReportWindow* w = f.open(PeriodBoxItem::LastMonth);
+        f.prompter.file_name.clear(); // the dialog is cancelled
+        PeriodApp::click(w, id::PeriodExportCsv);
+        QVERIFY(f.messages().isEmpty());
+
+        const QString refused = f.path(QStringLiteral("no such folder/acme.csv"));
+        f.prompter.file_name = refused;
+        PeriodApp::click(w, id::PeriodExportCsv);
+        QCOMPARE(f.messages(), QStringList({QStringLiteral("Could not write ") + refused}));
+        QVERIFY(!QFile::exists(refused));
+    }
+
     void printsWhatItShows() {
         PeriodApp f;
         f.select(RecordKind::Client, 100);
