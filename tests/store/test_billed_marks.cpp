@@ -19,8 +19,8 @@ struct Entries : NewDatabase {
         s.db.execute("INSERT INTO task VALUES(40,0,'Copy',30,0,0,'',0,0);");
         s.db.execute("BEGIN");
         for (int i = 0; i < count; ++i)
-            s.db.execute("INSERT INTO task_detail VALUES(" + std::to_string(1000 + i) +
-                         ",40,60," + std::to_string(i * 86400) + ",0);");
+            s.db.execute("INSERT INTO task_detail VALUES(" + std::to_string(1000 + i) + ",40,60," +
+                         std::to_string(i * 86400) + ",0);");
         s.db.execute("COMMIT");
         load_all_records(s);
     }
