@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
         context.views_database_path = (folder.path / "ten_years_views.db").string();
         std::filesystem::copy_file(context.database_path, context.views_database_path);
         run_store_bench(context);
+        run_reports_bench(context);
         run_views_bench(context);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "olvessa_bench: %s\n", e.what());

@@ -3,6 +3,7 @@
 #include "app/database_files.h"
 #include "app/dispatch.h"
 #include "app/input_box.h"
+#include "app/period_report_window.h"
 #include "app/settings_store.h"
 #include "app/termination.h"
 #include "store/operations.h"
@@ -119,8 +120,13 @@ bool Application::start() {
         return true;
     };
 
-    jobs_.start([this] { timer_tick(workspace_); }, [this] { flush_records(workspace_); },
-                [this] { refresh_status_icons(workspace_); });
+    jobs_.start(
+        [this] {
+            timer_tick(workspace_);
+            if (period_report_)
+                period_report_->time_recorded();
+        },
+        [this] { flush_records(workspace_); }, [this] { refresh_status_icons(workspace_); });
 
     open_database_file(*this, database_path_);
     if (finished_)

@@ -7,10 +7,12 @@
 #include "app/guarded_prompter.h"
 #include "app/jobs.h"
 #include "app/main_window.h"
+#include "app/period_report_window.h"
 #include "store/store.h"
 #include "views/workspace.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -47,6 +49,9 @@ public:
     Prompter& prompter() { return guarded_prompter_; }
     MainWindow* main_window() const { return main_window_.get(); }
     DatabaseLock& lock() { return lock_; }
+    // The open Period Report window, or nullptr.
+    PeriodReportWindow* period_report() const { return period_report_; }
+    void set_period_report(PeriodReportWindow* window) { period_report_ = window; }
 
     // The working directory at start-up, ending in "/".
     const QString& start_directory() const { return start_directory_; }
@@ -74,6 +79,7 @@ private:
     QString settings_key_;
     QString database_path_;
     std::unique_ptr<MainWindow> main_window_;
+    QPointer<PeriodReportWindow> period_report_;
     TerminationWatcher* termination_ = nullptr;
     bool ending_ = false;
     bool finished_ = false;

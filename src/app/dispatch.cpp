@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/database_files.h"
+#include "app/period_report_window.h"
 #include "app/preferences_window.h"
 #include "print/print_view.h"
 #include "print/todo_view.h"
@@ -63,6 +64,42 @@ void tree_sequence(Application& app, const Event& event, std::int32_t position) 
 // was shown for first.
 void keep_typed_notes(Workspace& ws) {
     store_notes(ws, ws.state.previous_selection);
+}
+
+// Reports > Period Report: a new window for the item selected in the tree (the user when none
+// is), in place of the one open before.
+void open_period_report(Application& app) {
+    Workspace& ws = app.workspace();
+    if (PeriodReportWindow* open = app.period_report())
+        open->close();
+    auto* window = new PeriodReportWindow(ws, current_record(ws), app.main_window());
+    window->post_event = [&app](const Event& event) { app.handle_event(event); };
+    app.set_period_report(window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void period_report_command(Application& app, int id) {
+    PeriodReportWindow* window = app.period_report();
+    if (!window)
+        return;
+    switch (id) {
+    case id::PeriodPrint:
+        window->print_report();
+        break;
+    case id::PeriodExportCsv:
+        window->export_csv();
+        break;
+    case id::PeriodMarkBilled:
+        window->mark_billed();
+        break;
+    case id::PeriodUndoMark:
+        window->undo_mark();
+        break;
+    default:
+        break;
+    }
 }
 
 void control(Application& app, const Event& event, std::int32_t position) {
@@ -129,6 +166,12 @@ void control(Application& app, const Event& event, std::int32_t position) {
         break;
     case id::TaskAcceptedBox:
         task_accepted_clicked(ws);
+        break;
+    case id::PeriodPrint:
+    case id::PeriodExportCsv:
+    case id::PeriodMarkBilled:
+    case id::PeriodUndoMark:
+        period_report_command(app, event.id);
         break;
     default:
         break;
@@ -211,6 +254,10 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         break;
     case id::HelpAbout:
         open_about(ws);
+        break;
+    case id::ReportsPeriodReport:
+        keep_typed_notes(ws);
+        open_period_report(app);
         break;
     default: // "Open", "Save As" and "Update" do nothing
         break;

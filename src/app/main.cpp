@@ -1,10 +1,19 @@
 #include "app/application.h"
+#include "app/export_command.h"
 #include "common/clock.h"
 #include "views/prompter.h"
 
 #include <QApplication>
+#include <iostream>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
+    // The export runs without a window, so it needs no display.
+    if (const std::vector<std::string> arguments(argv + 1, argv + argc);
+        olv::is_export_command(arguments))
+        return olv::run_export_command(arguments, std::cout, std::cerr);
+
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Olvessa.project"));
     QApplication::setOrganizationName(QStringLiteral("Olvessa"));

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -175,13 +176,17 @@ void MainWindow::build_menu_bar() {
     file->addSeparator();
     add_item(file, id::FileExit, QStringLiteral("Exit"));
 
+    QMenu* reports = menuBar()->addMenu(QStringLiteral("&Reports"));
+    add_item(reports, id::ReportsPeriodReport, QStringLiteral("&Period Report…"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     add_item(help, id::HelpUserGuide, QStringLiteral("User Guide"));
     add_item(help, id::HelpUpdate, QStringLiteral("Update"), false);
     help->addSeparator();
     add_item(help, id::HelpAbout, QStringLiteral("About"));
 
-    for (QMenu* menu : {file, help}) {
+    for (QMenu* menu : {file, reports, help}) {
         for (QAction* action : menu->actions()) {
             if (action->isSeparator())
                 continue;

@@ -95,6 +95,20 @@ constexpr int PreferencesCancel = 97;
 constexpr int PreferencesCurrency = 98;
 constexpr int PreferencesDateFormat = 99;
 
+// Reports menu and the Period Report window
+constexpr int ReportsPeriodReport = 141;
+constexpr int PeriodReportWindow = 140;
+constexpr int PeriodChoiceBox = 142;
+constexpr int PeriodFrom = 143;
+constexpr int PeriodTo = 144;
+constexpr int PeriodUnbilledOnly = 145;
+constexpr int PeriodRows = 146;
+constexpr int PeriodEntries = 147;
+constexpr int PeriodPrint = 148;
+constexpr int PeriodExportCsv = 149;
+constexpr int PeriodMarkBilled = 150;
+constexpr int PeriodUndoMark = 151;
+
 // input_box prompt (window 99)
 constexpr int InputField = 198;
 constexpr int InputOk = 199;

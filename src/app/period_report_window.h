@@ -1,0 +1,90 @@
+#pragma once
+// The Period Report window (140): what to invoice for the item selected in the tree over a
+// chosen period, printed, exported as CSV, and marked billed with an undo.
+#include "reports/period.h"
+#include "views/workspace.h"
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace olv {
+
+// The choices of the period box, in its order; Custom takes the two date pickers.
+enum class PeriodBoxItem {
+    Today,
+    ThisWeek,
+    LastWeek,
+    ThisMonth,
+    LastMonth,
+    ThisYear,
+    LastYear,
+    AllTime,
+    Custom,
+};
+
+class PeriodReportWindow final : public QWidget {
+public:
+    // A non-modal window owned by `owner` for the record (the user when there is none).
+    PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* owner);
+
+    // Buttons raise control events of window 140 through this; the shell dispatches them.
+    std::function<void(const Event&)> post_event;
+
+    // Fills the rows and the entries again from the lists; closes the window when its item is
+    // gone.
+    void refresh();
+    // After a tick: refreshes when a timer counts into the period and scope of the window.
+    void time_recorded();
+
+    void print_report();
+    void export_csv();
+    void mark_billed();
+    void undo_mark();
+
+    const PeriodReport& report() const { return report_; }
+    Period period() const;
+    bool can_undo() const { return !last_marked_.empty(); }
+
+    QTreeWidget* rows_list() const { return rows_; }
+    QTreeWidget* entries_list() const { return entries_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    // The scope's current list index; nothing when the record is gone.
+    std::optional<PeriodScope> scope() const;
+    void show_period_days();
+    void fill_rows();
+    void fill_entries();
+    void redraw_main_views();
+
+    Workspace& ws_;
+    RecordKind scope_kind_;
+    Key scope_key_ = 0;
+    PeriodReport report_;
+    std::vector<Key> last_marked_;
+
+    QLabel* heading_ = nullptr;
+    QComboBox* choice_ = nullptr;
+    QDateEdit* from_ = nullptr;
+    QDateEdit* to_ = nullptr;
+    QCheckBox* unbilled_only_ = nullptr;
+    QTreeWidget* rows_ = nullptr;
+    QTreeWidget* entries_ = nullptr;
+    QPushButton* mark_ = nullptr;
+    QPushButton* undo_ = nullptr;
+};
+
+// Qt's date format of a date mask ("%dd/%mm/%yyyy" gives "dd/MM/yyyy").
+QString qt_date_format(const std::string& mask);
+
+} // namespace olv

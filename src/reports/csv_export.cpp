@@ -1,0 +1,161 @@
+#include "reports/csv_export.h"
+
+#include "common/civil.h"
+
+#include <charconv>
+
+namespace olv {
+
+namespace {
+
+void append_two_digits(std::string& out, std::int64_t value) {
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+void append_name(std::string& out, std::string_view name) {
+    const bool formula =
+        !name.empty() && (name[0] == '=' || name[0] == '+' || name[0] == '-' || name[0] == '@');
+    const bool quoted = name.find_first_of(",\"\r\n") != std::string_view::npos;
+    if (quoted)
+        out += '"';
+    if (formula)
+        out += '\'';
+    for (const char c : name) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    if (quoted)
+        out += '"';
+}
+
+void append_number(std::string& out, std::uint64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+}
+
+void append_date(std::string& out, DateValue date) {
+    const int year = date_year(date);
+    append_number(out, static_cast<std::uint64_t>(year < 0 ? 0 : year));
+    out += '-';
+    append_two_digits(out, date_month(date));
+    out += '-';
+    append_two_digits(out, date_day(date));
+}
+
+// The fields of the names of one list, made once each when first written.
+class NameFields {
+public:
+    explicit NameFields(std::size_t count) : fields_(count), made_(count, false) {}
+    template <typename Name> const std::string& get(std::size_t index, Name name) {
+        if (!made_[index]) {
+            append_name(fields_[index], name());
+            made_[index] = true;
+        }
+        return fields_[index];
+    }
+
+private:
+    std::vector<std::string> fields_;
+    std::vector<bool> made_;
+};
+
+void append_time(std::string& out, std::int64_t seconds) {
+    std::uint64_t size = static_cast<std::uint64_t>(seconds);
+    if (seconds < 0) {
+        out += '-';
+        size = 0 - size;
+    }
+    append_number(out, size / 3600);
+    out += ':';
+    append_two_digits(out, static_cast<std::int64_t>(size / 60 % 60));
+    out += ':';
+    append_two_digits(out, static_cast<std::int64_t>(size % 60));
+}
+
+void append_cents(std::string& out, std::int64_t cents) {
+    std::uint64_t size = static_cast<std::uint64_t>(cents);
+    if (cents < 0) {
+        out += '-';
+        size = 0 - size;
+    }
+    append_number(out, size / 100);
+    out += '.';
+    append_two_digits(out, static_cast<std::int64_t>(size % 100));
+}
+
+} // namespace
+
+std::string csv_name_field(std::string_view name) {
+    std::string out;
+    append_name(out, name);
+    return out;
+}
+
+std::string csv_time(std::int64_t seconds) {
+    std::string out;
+    append_time(out, seconds);
+    return out;
+}
+
+std::string csv_cents(std::int64_t cents) {
+    std::string out;
+    append_cents(out, cents);
+    return out;
+}
+
+void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries) {
+    const RecordLists& lists = store.lists;
+    NameFields clients(lists.clients.size());
+    NameFields projects(lists.projects.size());
+    NameFields objectives(lists.objectives.size());
+    NameFields tasks(lists.tasks.size());
+    std::string buffer(kCsvHeader);
+    constexpr std::size_t kChunk = 1 << 16;
+    buffer.reserve(kChunk + 1024);
+    // Entries come day by day: one date text serves a run of them.
+    std::int64_t last_day = 0;
+    std::string date_text;
+    bool have_date = false;
+    for (const PeriodEntry& e : entries) {
+        const std::int64_t day = day_number(e.date);
+        if (!have_date || day != last_day) {
+            date_text.clear();
+            append_date(date_text, e.date);
+            last_day = day;
+            have_date = true;
+        }
+        buffer += date_text;
+        buffer += ',';
+        buffer += clients.get(e.client, [&] { return lists.clients[e.client].client_name; });
+        buffer += ',';
+        buffer += projects.get(e.project, [&] { return lists.projects[e.project].project_title; });
+        buffer += ',';
+        buffer +=
+            objectives.get(e.objective, [&] { return lists.objectives[e.objective].ob_title; });
+        buffer += ',';
+        buffer += tasks.get(e.task, [&] { return lists.tasks[e.task].task_title; });
+        buffer += ',';
+        append_time(buffer, e.seconds);
+        buffer += ',';
+        if (e.seconds < 0)
+            buffer += '-';
+        append_number(buffer, static_cast<std::uint64_t>(e.seconds < 0
+                                                             ? -static_cast<std::int64_t>(e.seconds)
+                                                             : e.seconds));
+        buffer += e.billed ? ",yes," : ",no,";
+        append_cents(buffer, e.rate_cents);
+        buffer += ',';
+        append_cents(buffer, e.amount_cents);
+        buffer += "\r\n";
+        if (buffer.size() >= kChunk) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            buffer.clear();
+        }
+    }
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+}
+
+} // namespace olv

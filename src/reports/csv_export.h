@@ -1,0 +1,28 @@
+#pragma once
+// The time entries of a period as CSV (RFC 4180) for a spreadsheet or an invoicing tool: UTF-8,
+// CRLF line ends, a header row, one row per entry.
+#include "reports/period.h"
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace olv {
+
+inline constexpr std::string_view kCsvHeader =
+    "Date,Client,Project,Objective,Task,Time,Seconds,Billed,Rate,Amount\r\n";
+
+// A name as a field: a leading "=", "+", "-" or "@" gets a "'" in front so a spreadsheet never
+// runs it as a formula; a field holding a comma, a quote or a line break is quoted with its
+// quotes doubled.
+std::string csv_name_field(std::string_view name);
+// H:MM:SS with as many hour digits as needed ("277:46:40").
+std::string csv_time(std::int64_t seconds);
+// Two decimals with a point, no currency sign ("1234.50", "-0.05").
+std::string csv_cents(std::int64_t cents);
+
+void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries);
+
+} // namespace olv
