@@ -17,21 +17,22 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace olv {
 
 Application::Application(const Clock& clock, Prompter& prompter, QObject* parent)
-    : QObject(parent), jobs_(clock), guarded_prompter_(prompter, jobs_),
+    : QObject(parent), jobs_(clock), guarded_prompter_(prompter, jobs_, termination_requested_),
       workspace_(store_, clock, guarded_prompter_) {
     workspace_.post_event = [this](const Event& event) { handle_event(event); };
     workspace_.user_name = [this] {
         return get_setting(settings_key_, QStringLiteral("UserName"));
     };
     jobs_.on_idle = [this] {
-        if (termination_pending_ && !ending_) {
+        if (termination_pending_ && !ending_ && !jobs_.in_handler()) {
             termination_pending_ = false;
-            close_main_window();
+            close_and_end(FlushFailures::ToStandardError);
         }
     };
 }
@@ -65,8 +66,25 @@ bool Application::create_default_database() {
     return true;
 }
 
+bool Application::load_database_engine() {
+    if (store_.db.load_engine("sqlite"))
+        return true;
+    // Nothing could be read or saved: say so before anything is created, and end.
+    QString text = QStringLiteral("Could not load the database engine\n") +
+                   QString::fromStdString(AccessLayer::engine_file("sqlite"));
+    QString reason = QString::fromStdString(store_.db.last_error());
+    reason.remove(QRegularExpression(QStringLiteral("^DBLayer: ")));
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    guarded_prompter_.message(nullptr, QStringLiteral("Error"), text);
+    end(1);
+    return false;
+}
+
 bool Application::start() {
     Jobs::Busy busy(jobs_);
+    if (!load_database_engine())
+        return false;
     // A request that arrives during start-up is answered once it is over.
     termination_ = new TerminationWatcher(this);
     connect(termination_, &TerminationWatcher::termination_requested, this,
@@ -75,8 +93,6 @@ bool Application::start() {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this] { request_termination(); });
     }
 
-    store_.db.load_engine("sqlite");
-
     start_directory_ = QDir::currentPath();
     if (!start_directory_.endsWith(QLatin1Char('/')))
         start_directory_ += QLatin1Char('/');
@@ -84,8 +100,13 @@ bool Application::start() {
 
     // First run: the user's name, then a new database in the start directory.
     if (!settings_key_exists(settings_key_)) {
-        create_settings_key(settings_key_);
         const QString name = input_box(QStringLiteral("Enter Username"), QString());
+        // Asked to stop while the prompt waited: nothing is made, so the next start asks again.
+        if (termination_requested_) {
+            end(0);
+            return false;
+        }
+        create_settings_key(settings_key_);
         set_setting(settings_key_, QStringLiteral("UserName"), name.toStdString(),
                     SettingType::Text, guarded_prompter_);
         set_setting(settings_key_, QStringLiteral("Default Database"),
@@ -158,10 +179,16 @@ void Application::handle_event(const Event& event) {
 }
 
 void Application::close_main_window() {
+    close_and_end(FlushFailures::Shown);
+}
+
+void Application::close_and_end(FlushFailures failures) {
     if (ending_)
         return;
     Jobs::Busy busy(jobs_);
-    save_sequence(*this);
+    // Every whole second that passed counts, also when the timer has not fired yet.
+    jobs_.catch_up_ticks();
+    save_sequence(*this, failures);
     store_.db.close_current_database();
     end(0);
 }
@@ -187,12 +214,13 @@ void Application::end(int code) {
 void Application::request_termination() {
     if (ending_)
         return;
-    if (!jobs_.busy()) {
-        close_main_window();
+    termination_requested_ = true;
+    if (!jobs_.in_handler()) {
+        close_and_end(FlushFailures::ToStandardError);
         return;
     }
-    // A handler is waiting for a modal window: close it (its Cancel or No), and the close
-    // sequence runs as soon as the handler has returned.
+    // A handler or a job waits for a modal window: close it (its Cancel or No), and the close
+    // sequence runs as soon as it has returned.
     termination_pending_ = true;
     close_modal_windows();
 }
@@ -202,9 +230,13 @@ void Application::close_modal_windows() {
         return;
     if (QWidget* popup = QApplication::activePopupWidget())
         popup->close();
-    if (QWidget* modal = QApplication::activeModalWidget())
-        modal->close();
-    // A handler may open one box after another.
+    // Boxes opened inside boxes close together, innermost first.
+    for (int i = 0; i < 8; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->close())
+            break;
+    }
+    // Until the handler has returned, check again: it may be between two windows.
     QTimer::singleShot(50, this, [this] { close_modal_windows(); });
 }
 

@@ -5,6 +5,7 @@
 #include "app/preferences_window.h"
 #include "print/print_view.h"
 #include "print/todo_view.h"
+#include "store/operations.h"
 #include "views/details.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
@@ -20,6 +21,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <algorithm>
+#include <cstdio>
 
 namespace olv {
 
@@ -27,7 +29,14 @@ namespace {
 
 // Runs pop-up menu `id` and dispatches the chosen item as a menu event of the main window.
 void run_popup_menu(Application& app, int id) {
-    const int chosen = app.main_window()->run_popup(id, QCursor::pos());
+    if (app.closing())
+        return;
+    int chosen = 0;
+    {
+        // The menu waits at a point where the lists are consistent: the clock keeps running.
+        Jobs::ModalWait wait(app.jobs());
+        chosen = app.main_window()->run_popup(id, QCursor::pos());
+    }
     if (chosen != 0)
         dispatch_event(app, menu_event(chosen, id::MainWindow));
 }
@@ -244,7 +253,7 @@ void show_context_menu(Application& app, std::int32_t position) {
     run_popup_menu(app, menu_id);
 }
 
-void save_sequence(Application& app) {
+void save_sequence(Application& app, FlushFailures failures) {
     Workspace& ws = app.workspace();
     keep_typed_notes(ws);
     auto& users = app.store().lists.users;
@@ -252,7 +261,16 @@ void save_sequence(Application& app) {
         users.front().user_View = current_position(ws);
         users.front().modified = true;
     }
-    flush_records(ws);
+    if (failures == FlushFailures::Shown) {
+        flush_records(ws);
+        return;
+    }
+    const FlushResult result = flush(app.store());
+    if (result.failed_records > 0) {
+        std::fprintf(stderr, "Olvessa.project: Could not write to Database %s: %d %s not written\n",
+                     qUtf8Printable(app.database_path()), result.failed_records,
+                     result.failed_records == 1 ? "record" : "records");
+    }
 }
 
 void open_user_guide() {
