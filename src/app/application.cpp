@@ -83,15 +83,16 @@ bool Application::load_database_engine() {
 
 bool Application::start() {
     Jobs::Busy busy(jobs_);
-    if (!load_database_engine())
-        return false;
-    // A request that arrives during start-up is answered once it is over.
+    // A request that arrives during start-up is answered once it is over, or at once when a
+    // window waits.
     termination_ = new TerminationWatcher(this);
     connect(termination_, &TerminationWatcher::termination_requested, this,
             [this] { request_termination(); });
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this] { request_termination(); });
     }
+    if (!load_database_engine())
+        return false;
 
     start_directory_ = QDir::currentPath();
     if (!start_directory_.endsWith(QLatin1Char('/')))
@@ -132,7 +133,7 @@ bool Application::start() {
     main_window_->on_view_event = [this](const Event& event) {
         // Selection changes made by the program itself (tree rebuilds, the right-click
         // selection of the tree sequence) are not user events.
-        if (!jobs_.busy())
+        if (!jobs_.in_handler())
             handle_event(event);
     };
     main_window_->on_close = [this] {

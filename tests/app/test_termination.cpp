@@ -133,6 +133,7 @@ private slots:
         QTest::newRow("Please Confirm Deletion") << int(id::TaskDelete) << "QMessageBox";
         QTest::newRow("a refusal") << int(id::TaskComplete) << "QMessageBox";
         QTest::newRow("the save-file dialog of File > New") << int(id::FileNew) << "QFileDialog";
+        QTest::newRow("the printer dialog of File > Print") << int(id::FilePrint) << "QPrintDialog";
     }
     void a_request_while_a_window_waits() {
         QFETCH(int, command_id);
