@@ -1,6 +1,7 @@
 #include "app/database_lock.h"
 #include "app_fixture.h"
 #include "test_registry.h"
+#include "views/item_dialog.h"
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -500,6 +501,48 @@ private slots:
         QCOMPARE(boxes, QStringList{QStringLiteral("Could not write to Database")});
         QCOMPARE(seconds_while_open, 60);
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void a_box_after_an_insert_waits_with_the_new_item_shown() {
+        QtPrompter real;
+        start(&real);
+        QCOMPARE(DatabaseProbe(f->default_db())
+                     .db.execute("CREATE TRIGGER refuse BEFORE UPDATE ON task_detail "
+                                 "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
+                 0);
+        click(*f, kTask);
+        command(*f, id::TaskStart);
+        f->clock.advance_seconds(1);
+        f->app->jobs().poll();
+
+        click(*f, 0);
+        dispatch_event(*f->app, control_event(id::ButtonNewItem, id::MainWindow));
+        item_dialog(f->ws(), id::ClientDialog)->title_field()->setText(QStringLiteral("Beta"));
+
+        QString box_text;
+        QStringList clients_while_open;
+        int seconds_while_open = -1;
+        QTimer::singleShot(0, &f->context, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            box_text = box->text();
+            QTreeWidgetItem* user = f->tree().topLevelItem(0);
+            for (int i = 0; i < user->childCount(); ++i)
+                clients_while_open << user->child(i)->text(0);
+            // The timers fire while the box waits; the task runs on after the reload.
+            for (int i = 0; i < 3; ++i) {
+                f->clock.advance_seconds(1);
+                f->app->jobs().poll();
+            }
+            seconds_while_open = entry_seconds(*f);
+            box->button(QMessageBox::Ok)->click();
+        });
+        // The insert flushes first; the entry's update is refused.
+        dispatch_event(*f->app, control_event(id::ClientOk, id::ClientDialog));
+        QCOMPARE(box_text, QStringLiteral("Could not write to Database"));
+        QCOMPARE(clients_while_open, (QStringList{QStringLiteral("Acme"), QStringLiteral("Beta")}));
+        QCOMPARE(seconds_while_open, 4);
     }
 
     void a_termination_request_waits_for_an_open_message_box() {
