@@ -128,12 +128,13 @@ private slots:
     }
 
     void a_request_while_a_window_waits_data() {
-        QTest::addColumn<int>("command_id");
+        QTest::addColumn<int>("command_id"); // a menu item, or 0 for a right-click on the list
         QTest::addColumn<QString>("window_class");
         QTest::newRow("Please Confirm Deletion") << int(id::TaskDelete) << "QMessageBox";
         QTest::newRow("a refusal") << int(id::TaskComplete) << "QMessageBox";
         QTest::newRow("the save-file dialog of File > New") << int(id::FileNew) << "QFileDialog";
         QTest::newRow("the printer dialog of File > Print") << int(id::FilePrint) << "QPrintDialog";
+        QTest::newRow("the pop-up menu of the time entries") << 0 << "QMenu";
     }
     void a_request_while_a_window_waits() {
         QFETCH(int, command_id);
@@ -151,6 +152,8 @@ private slots:
         QTimer::singleShot(0, &f.context, [&] {
             QWidget* window = QApplication::activeModalWidget();
             if (!window)
+                window = QApplication::activePopupWidget();
+            if (!window)
                 return;
             opened = QString::fromLatin1(window->metaObject()->className());
             // The window waits 12 s for an answer while the timer runs, then the system asks
@@ -158,7 +161,11 @@ private slots:
             run_seconds(f, 12);
             closed_in_time = raise_and_wait_for_close(SIGTERM, window);
         });
-        command(f, command_id);
+        if (command_id != 0)
+            command(f, command_id);
+        else
+            dispatch_event(*f.app,
+                           control_event(id::DetailList, id::MainWindow, EventKind::RightClick));
         QCOMPARE(opened, window_class);
         QVERIFY(closed_in_time);
         QVERIFY(f.app->has_finished());
@@ -170,6 +177,7 @@ private slots:
         QCOMPARE(QDir(f.dir.path()).entryList({QStringLiteral("*.db")}),
                  QStringList{QStringLiteral("default.db")});
         QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!QApplication::activePopupWidget());
     }
 
     void a_request_while_a_flush_failure_box_waits() {
