@@ -18,21 +18,22 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace olv {
 
 Application::Application(const Clock& clock, Prompter& prompter, QObject* parent)
-    : QObject(parent), jobs_(clock), guarded_prompter_(prompter, jobs_),
+    : QObject(parent), jobs_(clock), guarded_prompter_(prompter, jobs_, termination_requested_),
       workspace_(store_, clock, guarded_prompter_) {
     workspace_.post_event = [this](const Event& event) { handle_event(event); };
     workspace_.user_name = [this] {
         return get_setting(settings_key_, QStringLiteral("UserName"));
     };
     jobs_.on_idle = [this] {
-        if (termination_pending_ && !ending_) {
+        if (termination_pending_ && !ending_ && !jobs_.in_handler()) {
             termination_pending_ = false;
-            close_main_window();
+            close_and_end(FlushFailures::ToStandardError);
         }
     };
 }
@@ -66,17 +67,33 @@ bool Application::create_default_database() {
     return true;
 }
 
+bool Application::load_database_engine() {
+    if (store_.db.load_engine("sqlite"))
+        return true;
+    // Nothing could be read or saved: say so before anything is created, and end.
+    QString text = QStringLiteral("Could not load the database engine\n") +
+                   QString::fromStdString(AccessLayer::engine_file("sqlite"));
+    QString reason = QString::fromStdString(store_.db.last_error());
+    reason.remove(QRegularExpression(QStringLiteral("^DBLayer: ")));
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    guarded_prompter_.message(nullptr, QStringLiteral("Error"), text);
+    end(1);
+    return false;
+}
+
 bool Application::start() {
     Jobs::Busy busy(jobs_);
-    // A request that arrives during start-up is answered once it is over.
+    // A request that arrives during start-up is answered once it is over, or at once when a
+    // window waits.
     termination_ = new TerminationWatcher(this);
     connect(termination_, &TerminationWatcher::termination_requested, this,
             [this] { request_termination(); });
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this] { request_termination(); });
     }
-
-    store_.db.load_engine("sqlite");
+    if (!load_database_engine())
+        return false;
 
     start_directory_ = QDir::currentPath();
     if (!start_directory_.endsWith(QLatin1Char('/')))
@@ -85,8 +102,13 @@ bool Application::start() {
 
     // First run: the user's name, then a new database in the start directory.
     if (!settings_key_exists(settings_key_)) {
-        create_settings_key(settings_key_);
         const QString name = input_box(QStringLiteral("Enter Username"), QString());
+        // Asked to stop while the prompt waited: nothing is made, so the next start asks again.
+        if (termination_requested_) {
+            end(0);
+            return false;
+        }
+        create_settings_key(settings_key_);
         set_setting(settings_key_, QStringLiteral("UserName"), name.toStdString(),
                     SettingType::Text, guarded_prompter_);
         set_setting(settings_key_, QStringLiteral("Default Database"),
@@ -112,7 +134,7 @@ bool Application::start() {
     main_window_->on_view_event = [this](const Event& event) {
         // Selection changes made by the program itself (tree rebuilds, the right-click
         // selection of the tree sequence) are not user events.
-        if (!jobs_.busy())
+        if (!jobs_.in_handler())
             handle_event(event);
     };
     main_window_->on_close = [this] {
@@ -164,10 +186,16 @@ void Application::handle_event(const Event& event) {
 }
 
 void Application::close_main_window() {
+    close_and_end(FlushFailures::Shown);
+}
+
+void Application::close_and_end(FlushFailures failures) {
     if (ending_)
         return;
     Jobs::Busy busy(jobs_);
-    save_sequence(*this);
+    // Every whole second that passed counts, also when the timer has not fired yet.
+    jobs_.catch_up_ticks();
+    save_sequence(*this, failures);
     store_.db.close_current_database();
     end(0);
 }
@@ -193,12 +221,13 @@ void Application::end(int code) {
 void Application::request_termination() {
     if (ending_)
         return;
-    if (!jobs_.busy()) {
-        close_main_window();
+    termination_requested_ = true;
+    if (!jobs_.in_handler()) {
+        close_and_end(FlushFailures::ToStandardError);
         return;
     }
-    // A handler is waiting for a modal window: close it (its Cancel or No), and the close
-    // sequence runs as soon as the handler has returned.
+    // A handler or a job waits for a modal window: close it (its Cancel or No), and the close
+    // sequence runs as soon as it has returned.
     termination_pending_ = true;
     close_modal_windows();
 }
@@ -208,9 +237,13 @@ void Application::close_modal_windows() {
         return;
     if (QWidget* popup = QApplication::activePopupWidget())
         popup->close();
-    if (QWidget* modal = QApplication::activeModalWidget())
-        modal->close();
-    // A handler may open one box after another.
+    // Boxes opened inside boxes close together, innermost first.
+    for (int i = 0; i < 8; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->close())
+            break;
+    }
+    // Until the handler has returned, check again: it may be between two windows.
     QTimer::singleShot(50, this, [this] { close_modal_windows(); });
 }
 

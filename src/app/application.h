@@ -4,6 +4,7 @@
 // system clock and the real message boxes; tests build their own with a manual clock and a
 // scripted prompter.
 #include "app/database_lock.h"
+#include "app/dispatch.h"
 #include "app/guarded_prompter.h"
 #include "app/jobs.h"
 #include "app/main_window.h"
@@ -26,8 +27,9 @@ public:
     Application(const Clock& clock, Prompter& prompter, QObject* parent = nullptr);
     ~Application() override;
 
-    // Start-up up to the shown main window. False when the program ended during it (its
-    // database is open in another window); finished() then tells the exit code.
+    // Start-up up to the shown main window. False when the program ended during it (the
+    // database engine could not be loaded, its database is open in another window, or the
+    // system asked it to stop during the first-run prompt); finished() then tells the exit code.
     bool start();
 
     // Hands an event to the dispatcher; close requests go to the close handling of the window.
@@ -37,8 +39,14 @@ public:
     void close_main_window();
     // Ends without touching the database (used when another window holds it).
     void abandon();
-    // A termination request from the system; waits for a running handler to finish.
+    // A termination request from the system (a signal, the end of the session). The program
+    // ends soon, with exit code 0 and one last flush holding every second counted until now,
+    // whatever window is open: open modal windows are answered with Cancel or No, no new one
+    // opens, and the close sequence runs as soon as the handler that opened them has returned.
+    // Failures of that flush go to standard error.
     void request_termination();
+    // True once a termination request arrived or the program is ending: no modal window opens.
+    bool closing() const { return termination_requested_ || ending_; }
 
     bool has_finished() const { return finished_; }
     int exit_code() const { return exit_code_; }
@@ -66,12 +74,15 @@ signals:
     void finished(int exit_code);
 
 private:
+    bool load_database_engine();
     bool create_default_database();
+    void close_and_end(FlushFailures failures);
     void end(int code);
     void close_modal_windows();
 
     Store store_;
     Jobs jobs_;
+    bool termination_requested_ = false;
     GuardedPrompter guarded_prompter_;
     Workspace workspace_;
     DatabaseLock lock_;

@@ -23,6 +23,40 @@ bool lock_database(Application& app, const QString& path) {
     return false;
 }
 
+// Loads the records of the open database, builds the tree and shows the remembered item. A file
+// that cannot be read is closed and said so once the tree is empty.
+void show_database_records(Application& app, const QString& path) {
+    Store& store = app.store();
+    Workspace& ws = app.workspace();
+    const bool readable = load_all_records(store) == LoadStatus::Loaded;
+    bool users_row_written = true;
+    if (!readable) {
+        // Closed at once so that no flush can ever write into it.
+        store.db.close_current_database();
+        store.lists.clear_tables();
+        store.structure_changed();
+    } else if (store.lists.users.empty()) {
+        // Everything hangs below the users row: without it nothing would show.
+        users_row_written =
+            add_users_row(store, ws.user_name ? ws.user_name() : std::string()) == 0;
+    }
+    rebuild_tree(ws, -1);
+    if (!store.lists.users.empty()) {
+        const std::int32_t view = store.lists.users.front().user_View;
+        select_tree_position(ws, view);
+        show_item_details(ws, view);
+        ws.state.previous_selection = view;
+    }
+    refresh_status_icons(ws);
+    refresh_status_icons(ws);
+    if (!readable)
+        app.prompter().message(app.main_window(), kError,
+                               QStringLiteral("Could not read Database\n") + path);
+    if (!users_row_written)
+        app.prompter().message(app.main_window(), kError,
+                               QStringLiteral("Could not write to Database"));
+}
+
 } // namespace
 
 QString database_in_use_text() {
@@ -59,30 +93,15 @@ void open_database_file(Application& app, const QString& path) {
     }
 
     void* handle = store.db.open_database(path.toStdString());
+    app.set_database_path(path);
+    if (handle)
+        show_database_records(app, path);
+    else
+        refresh_twice();
+    // Written once the lists and the tree hold the new file: a failure box waits at a point
+    // where the jobs may run.
     set_setting(app.settings_key(), QStringLiteral("Default Database"), path.toStdString(),
                 SettingType::Text, app.prompter(), app.main_window());
-    app.set_database_path(path);
-    if (!handle) {
-        refresh_twice();
-        return;
-    }
-
-    if (load_all_records(store) == LoadStatus::Unreadable) {
-        // Closed at once so that no flush can ever write into it.
-        store.db.close_current_database();
-        store.lists.clear_tables();
-        store.structure_changed();
-        app.prompter().message(app.main_window(), kError,
-                               QStringLiteral("Could not read Database\n") + path);
-    }
-    rebuild_tree(ws, -1);
-    if (!store.lists.users.empty()) {
-        const std::int32_t view = store.lists.users.front().user_View;
-        select_tree_position(ws, view);
-        show_item_details(ws, view);
-        ws.state.previous_selection = view;
-    }
-    refresh_twice();
 }
 
 void new_database(Application& app) {

@@ -6,6 +6,7 @@
 #include "app/preferences_window.h"
 #include "print/print_view.h"
 #include "print/todo_view.h"
+#include "store/operations.h"
 #include "views/details.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
@@ -21,6 +22,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <algorithm>
+#include <cstdio>
 
 namespace olv {
 
@@ -29,7 +31,14 @@ namespace {
 // Runs pop-up menu `id` at `pointer` and dispatches the chosen item as a menu event of the main
 // window.
 void run_popup_menu(Application& app, int id, QPoint pointer) {
-    const int chosen = app.main_window()->run_popup(id, pointer);
+    if (app.closing())
+        return;
+    int chosen = 0;
+    {
+        // The menu waits at a point where the lists are consistent: the clock keeps running.
+        Jobs::ModalWait wait(app.jobs());
+        chosen = app.main_window()->run_popup(id, pointer);
+    }
     if (chosen != 0)
         dispatch_event(app, menu_event(chosen, id::MainWindow));
 }
@@ -293,7 +302,7 @@ void show_context_menu(Application& app, std::int32_t position, QPoint pointer) 
     run_popup_menu(app, menu_id, pointer);
 }
 
-void save_sequence(Application& app) {
+void save_sequence(Application& app, FlushFailures failures) {
     Workspace& ws = app.workspace();
     keep_typed_notes(ws);
     auto& users = app.store().lists.users;
@@ -301,7 +310,16 @@ void save_sequence(Application& app) {
         users.front().user_View = current_position(ws);
         users.front().modified = true;
     }
-    flush_records(ws);
+    if (failures == FlushFailures::Shown) {
+        flush_records(ws);
+        return;
+    }
+    const FlushResult result = flush(app.store());
+    if (result.failed_records > 0) {
+        std::fprintf(stderr, "Olvessa.project: Could not write to Database %s: %d %s not written\n",
+                     qUtf8Printable(app.database_path()), result.failed_records,
+                     result.failed_records == 1 ? "record" : "records");
+    }
 }
 
 QStringList user_guide_folders() {

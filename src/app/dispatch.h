@@ -25,9 +25,13 @@ void dispatch_event(Application& app, const Event& event);
 // chosen item as a menu event of the main window.
 void show_context_menu(Application& app, std::int32_t position, QPoint pointer);
 
+// Where the failures of a flush are told: in "Could not write to Database" boxes, or, when the
+// program ends on a termination request and nobody may be there to answer, on standard error.
+enum class FlushFailures { Shown, ToStandardError };
+
 // Save: the notes box text goes into the item it shows, the first users record remembers the
 // tree's position (-1 when nothing is selected), then every modified record is flushed.
-void save_sequence(Application& app);
+void save_sequence(Application& app, FlushFailures failures = FlushFailures::Shown);
 
 // Where Help > User Guide looks for "manual.pdf": the working directory, then the program's
 // folder.

@@ -1,6 +1,8 @@
 #pragma once
-// Every modal window of the program goes through this prompter: while one is open the program
-// counts as busy, so a periodic job that comes due meanwhile waits until it is answered.
+// Every modal window of the program goes through this prompter. The code that opens one is at a
+// point where the lists are consistent, so the periodic jobs keep running while it waits. Once
+// the program is ending, no new window opens: each question gets its cautious answer at once
+// (OK, No, Cancel), so nothing waits for a person who is not going to answer.
 #include "app/jobs.h"
 #include "views/prompter.h"
 
@@ -8,29 +10,39 @@ namespace olv {
 
 class GuardedPrompter final : public Prompter {
 public:
-    GuardedPrompter(Prompter& inner, Jobs& jobs) : inner_(inner), jobs_(jobs) {}
+    GuardedPrompter(Prompter& inner, Jobs& jobs, const bool& ending)
+        : inner_(inner), jobs_(jobs), ending_(ending) {}
 
     void message(QWidget* parent, const QString& title, const QString& text) override {
-        Jobs::Busy busy(jobs_, Jobs::Resume::FromEventLoop);
+        if (ending_)
+            return;
+        Jobs::ModalWait wait(jobs_);
         inner_.message(parent, title, text);
     }
     bool confirm(QWidget* parent, const QString& title, const QString& text) override {
-        Jobs::Busy busy(jobs_, Jobs::Resume::FromEventLoop);
+        if (ending_)
+            return false;
+        Jobs::ModalWait wait(jobs_);
         return inner_.confirm(parent, title, text);
     }
     QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& name, const QString& filter) override {
-        Jobs::Busy busy(jobs_, Jobs::Resume::FromEventLoop);
+        if (ending_)
+            return {};
+        Jobs::ModalWait wait(jobs_);
         return inner_.save_file_name(parent, title, folder, name, filter);
     }
     bool choose_printer(QWidget* parent, QPrinter& printer) override {
-        Jobs::Busy busy(jobs_, Jobs::Resume::FromEventLoop);
+        if (ending_)
+            return false;
+        Jobs::ModalWait wait(jobs_);
         return inner_.choose_printer(parent, printer);
     }
 
 private:
     Prompter& inner_;
     Jobs& jobs_;
+    const bool& ending_;
 };
 
 } // namespace olv

@@ -73,6 +73,8 @@ QString input_box(const QString& title, const QString& default_text) {
     window.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint);
+    // Modal, so that a termination request finds it and closes it like any other box.
+    window.setWindowModality(Qt::ApplicationModal);
     window.resize(240, 25);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize size = screen->size();

@@ -44,13 +44,9 @@ void Jobs::poll() {
     run_due();
 }
 
-void Jobs::leave(Resume resume) {
-    if (--depth_ != 0)
-        return;
-    if (resume == Resume::AtOnce)
-        this->resume();
-    else
-        QMetaObject::invokeMethod(this, &Jobs::resume, Qt::QueuedConnection);
+void Jobs::leave() {
+    if (--depth_ == 0)
+        resume();
 }
 
 void Jobs::resume() {
@@ -64,6 +60,17 @@ void Jobs::resume() {
 std::int64_t Jobs::periods_elapsed(const Slot& slot) const {
     const std::int64_t elapsed = clock_.steady_ms() - slot.started_ms;
     return elapsed > 0 ? elapsed / slot.period_ms : 0;
+}
+
+void Jobs::catch_up_ticks() {
+    Slot& tick = slots_[0];
+    if (!started_)
+        return;
+    while (periods_elapsed(tick) > tick.periods_done) {
+        ++tick.periods_done;
+        if (tick.job)
+            tick.job();
+    }
 }
 
 void Jobs::run_due() {
@@ -84,7 +91,8 @@ void Jobs::run_due() {
             }
         }
     }
-    --depth_;
+    if (--depth_ == 0 && on_idle)
+        on_idle();
 }
 
 } // namespace olv

@@ -1,8 +1,10 @@
 #pragma once
 // The three periodic jobs (tick every second, flush every 20 seconds, status refresh every 2
 // seconds) on the window thread, with two promises:
-// 1. No job runs inside an event handler or another job. Handlers hold a Busy scope; a job that
-//    comes due meanwhile runs as soon as the outermost scope ends.
+// 1. No job runs in the middle of a change to the lists, nor inside another job. Handlers hold a
+//    Busy scope; a job that comes due meanwhile runs as soon as the outermost scope ends. A
+//    modal window waits only where the lists are consistent, so while it waits (ModalWait) the
+//    jobs run as if no handler were there.
 // 2. No tick is lost or merged. Each job counts whole periods elapsed on the monotonic clock
 //    since it started; the tick runs once for every second that passed, however late.
 #include "common/clock.h"
@@ -34,28 +36,52 @@ public:
     // handler that is running.
     void poll();
 
-    // When the outermost Busy scope ends, the jobs that came due meanwhile run: at once (the
-    // scope spans a whole handler), or once control is back in the event loop (the scope spans
-    // a modal window inside code that goes on after it).
-    enum class Resume { AtOnce, FromEventLoop };
-
-    // Held by every event handler and entry point of the program.
+    // Held by every event handler and entry point of the program. When the outermost scope
+    // ends, the jobs that came due meanwhile run.
     class Busy {
     public:
-        explicit Busy(Jobs& jobs, Resume resume = Resume::AtOnce) : jobs_(jobs), resume_(resume) {
-            ++jobs_.depth_;
-        }
-        ~Busy() { jobs_.leave(resume_); }
+        explicit Busy(Jobs& jobs) : jobs_(jobs) { ++jobs_.depth_; }
+        ~Busy() { jobs_.leave(); }
         Busy(const Busy&) = delete;
         Busy& operator=(const Busy&) = delete;
 
     private:
         Jobs& jobs_;
-        Resume resume_;
     };
     bool busy() const { return depth_ > 0; }
 
-    // Called whenever the outermost Busy scope has ended, before any job due runs.
+    // Held while a modal window (message box, file or printer dialog, pop-up menu) waits for its
+    // answer. The code that opened it is at a point where the lists are consistent, so the jobs
+    // that come due meanwhile run; when it ends, the scopes that were open hold again.
+    class ModalWait {
+    public:
+        explicit ModalWait(Jobs& jobs) : jobs_(jobs), saved_depth_(jobs.depth_) {
+            jobs_.depth_ = 0;
+            ++jobs_.modal_waits_;
+        }
+        ~ModalWait() {
+            --jobs_.modal_waits_;
+            jobs_.depth_ += saved_depth_;
+            if (jobs_.depth_ == 0)
+                QMetaObject::invokeMethod(&jobs_, &Jobs::resume, Qt::QueuedConnection);
+        }
+        ModalWait(const ModalWait&) = delete;
+        ModalWait& operator=(const ModalWait&) = delete;
+
+    private:
+        Jobs& jobs_;
+        int saved_depth_;
+    };
+    // True while a handler or a job is anywhere on the stack, also one that waits for a modal
+    // window.
+    bool in_handler() const { return depth_ > 0 || modal_waits_ > 0; }
+
+    // Runs the tick once for every second that passed and has not been counted yet, whatever
+    // scope is open; for the end of the program, where the caller knows the lists consistent.
+    void catch_up_ticks();
+
+    // Called whenever the outermost Busy scope or a run of the jobs has ended, before any job
+    // due runs.
     std::function<void()> on_idle;
 
 private:
@@ -68,7 +94,7 @@ private:
         QTimer* timer = nullptr;
     };
 
-    void leave(Resume resume);
+    void leave();
     void resume();
     void run_due();
     std::int64_t periods_elapsed(const Slot& slot) const;
@@ -77,6 +103,7 @@ private:
     std::array<Slot, 3> slots_;
     bool started_ = false;
     int depth_ = 0;
+    int modal_waits_ = 0;
 };
 
 } // namespace olv

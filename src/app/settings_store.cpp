@@ -23,8 +23,9 @@ QString settings_file() {
 bool settings_key_exists(const QString& key) {
     if (!QFileInfo(key).isFile())
         return false;
+    // Reading needs no write access: a settings file made read-only still holds the settings.
     QFile file(key);
-    return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly);
+    return file.open(QIODevice::ReadOnly);
 }
 
 bool create_settings_key(const QString& key) {
@@ -44,10 +45,14 @@ bool set_setting(const QString& key, const QString& name, const std::string& val
     if (!settings_key_exists(key))
         return fail();
     QSettings settings(key, QSettings::IniFormat);
-    if (type == SettingType::Number)
-        settings.setValue(name, to_int32(value));
-    else
-        settings.setValue(name, QString::fromStdString(value));
+    const QVariant stored = type == SettingType::Number ? QVariant(to_int32(value))
+                                                        : QVariant(QString::fromStdString(value));
+    // A value that is already there needs no write, so a read-only file that holds it is fine.
+    if (get_setting(key, name) == stored.toString().toStdString())
+        return true;
+    if (!QFile(key).open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return fail();
+    settings.setValue(name, stored);
     settings.sync();
     if (settings.status() != QSettings::NoError)
         return fail();

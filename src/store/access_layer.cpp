@@ -270,13 +270,17 @@ AccessLayer::~AccessLayer() {
     unload_engine();
 }
 
+std::string AccessLayer::engine_file(const std::string& name) {
+    if (const char* chosen = std::getenv("OLVESSA_SQLITE_LIBRARY"); chosen && *chosen)
+        return chosen;
+    return name == "sqlite" || name == "sqlite.dll" ? "libsqlite3.so.0" : name;
+}
+
 void* AccessLayer::load_engine(const std::string& name) {
     State& s = *state_;
     if (s.library)
         return s.library;
-    std::string file = name == "sqlite" || name == "sqlite.dll" ? "libsqlite3.so.0" : name;
-    if (const char* chosen = std::getenv("OLVESSA_SQLITE_LIBRARY"); chosen && *chosen)
-        file = chosen;
+    const std::string file = engine_file(name);
     void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* why = dlerror();

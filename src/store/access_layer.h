@@ -25,6 +25,8 @@ public:
     // "sqlite" and "sqlite.dll" both mean the system's libsqlite3.so.0; OLVESSA_SQLITE_LIBRARY
     // names another file. Returns the library handle or nullptr.
     void* load_engine(const std::string& name = "sqlite");
+    // The library file that load_engine(name) loads.
+    static std::string engine_file(const std::string& name = "sqlite");
     void* engine_loaded() const;
     void unload_engine();
 

@@ -12,6 +12,10 @@ namespace olv {
 // inserts the users row (key 1, the name, view 0, "£", "%dd/%mm/%yyyy"). False when the file
 // could not be opened.
 bool create_database(Store& store, const std::string& path, const std::string& user_name);
+// For a database whose users table is empty: inserts the users row a new database gets and
+// adds it to the users list, so that the records beneath it show. The row is added to the list
+// also when the insert fails (its records are still there to see). Returns the engine result.
+int add_users_row(Store& store, const std::string& user_name);
 
 // --- Loading --------------------------------------------------------------------------------
 enum class LoadStatus {

@@ -25,6 +25,14 @@ constexpr std::array<const char*, 6> kSchema{
     "date integer, billed boolean);",
 };
 
+constexpr const char* kDefaultCurrency = "\xC2\xA3";
+constexpr const char* kDefaultDateMask = "%dd/%mm/%yyyy";
+
+std::string insert_users_row_sql(const std::string& user_name) {
+    return "INSERT INTO users VALUES(1,'" + escape_quotes(user_name) + "',0,'" + kDefaultCurrency +
+           "','" + kDefaultDateMask + "')";
+}
+
 } // namespace
 
 bool create_database(Store& store, const std::string& path, const std::string& user_name) {
@@ -33,9 +41,21 @@ bool create_database(Store& store, const std::string& path, const std::string& u
     // A table that already exists keeps its rows; the statements' results change nothing here.
     for (const char* statement : kSchema)
         store.db.execute(statement);
-    store.db.execute("INSERT INTO users VALUES(1,'" + escape_quotes(user_name) +
-                     "',0,'\xC2\xA3','%dd/%mm/%yyyy')");
+    store.db.execute(insert_users_row_sql(user_name));
     return true;
+}
+
+int add_users_row(Store& store, const std::string& user_name) {
+    const int rc = store.db.execute(insert_users_row_sql(user_name));
+    UserRecord& user = store.lists.users.emplace_back();
+    user.key = 1;
+    user.userID = user_name;
+    user.user_Currency = kDefaultCurrency;
+    user.user_DateFormat = kDefaultDateMask;
+    store.currency = user.user_Currency;
+    store.date_mask = user.user_DateFormat;
+    store.structure_changed();
+    return rc;
 }
 
 } // namespace olv

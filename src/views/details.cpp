@@ -202,9 +202,16 @@ void show_item_keeping_notes(Workspace& ws, std::int32_t position) {
 }
 
 void flush_records(Workspace& ws) {
-    const FlushResult result = flush(ws.store);
-    for (int i = 0; i < result.failed_records; ++i)
+    show_flush_failures(ws, flush(ws.store).failed_records);
+}
+
+void show_flush_failures(Workspace& ws, int failed_records) {
+    if (failed_records == 0 || ws.flush_failure_open)
+        return;
+    ws.flush_failure_open = true;
+    for (int i = 0; i < failed_records; ++i)
         show_error(ws, QStringLiteral("Could not write to Database"));
+    ws.flush_failure_open = false;
 }
 
 } // namespace olv

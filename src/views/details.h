@@ -26,5 +26,8 @@ void show_item_keeping_notes(Workspace& ws, std::int32_t position);
 // Runs the flush and shows "Could not write to Database" for every record that failed, after
 // the transaction has ended.
 void flush_records(Workspace& ws);
+// One "Could not write to Database" box for each record a flush could not write. The jobs run
+// while a box waits, so a later flush may fail while earlier boxes are open: it adds none.
+void show_flush_failures(Workspace& ws, int failed_records);
 
 } // namespace olv

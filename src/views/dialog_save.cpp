@@ -84,8 +84,6 @@ void insert_record(Workspace& ws, int window, RecordKind what, const std::string
         show_error(ws, "Could not write to Database");
         return;
     }
-    for (int i = 0; i < result.flush.failed_records; ++i)
-        show_error(ws, "Could not write to Database");
 
     ws.state.previous_selection = -1;
     if (what == RecordKind::Task) {
@@ -99,6 +97,8 @@ void insert_record(Workspace& ws, int window, RecordKind what, const std::string
     close_window(ws, window);
     ws.state.dialog_mode = DialogMode::Edit;
     show_item_keeping_notes(ws, std::max(0, current_position(ws)));
+    // Once the tree shows the reloaded lists: the jobs run while the boxes wait.
+    show_flush_failures(ws, result.flush.failed_records);
 }
 
 DateValue now(const Workspace& ws) {

@@ -73,6 +73,9 @@ struct Workspace {
 
     // The page being drawn while state.is_printing is set; nullptr otherwise.
     Page* page = nullptr;
+
+    // True while the "Could not write to Database" boxes of a flush wait for their answer.
+    bool flush_failure_open = false;
 };
 
 } // namespace olv

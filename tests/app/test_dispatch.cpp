@@ -1,6 +1,7 @@
 #include "app/database_lock.h"
 #include "app_fixture.h"
 #include "test_registry.h"
+#include "views/item_dialog.h"
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -421,7 +422,7 @@ private slots:
         QVERIFY(f->messages().isEmpty());
     }
 
-    void no_tick_is_lost_while_a_message_box_is_open() {
+    void the_jobs_run_while_a_message_box_waits() {
         QtPrompter real;
         start(&real);
         click(*f, kTask);
@@ -432,23 +433,116 @@ private slots:
 
         QString box_text;
         int seconds_while_open = -1;
+        QString clock_before;
+        QString clock_while_open;
+        QStringList written_while_open;
         QTimer::singleShot(0, &f->context, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
             box_text = box->text();
-            // The user takes 5 s to answer; the timers fire meanwhile.
-            for (int i = 0; i < 5; ++i) {
+            clock_before = f->window().statusBar()->currentMessage();
+            // The user takes 25 s to answer; the timers fire meanwhile.
+            for (int i = 0; i < 25; ++i) {
+                f->clock.advance_seconds(1);
+                f->app->jobs().poll();
+            }
+            seconds_while_open = entry_seconds(*f);
+            clock_while_open = f->window().statusBar()->currentMessage();
+            written_while_open =
+                DatabaseProbe(f->default_db()).rows("SELECT time FROM task_detail");
+            box->button(QMessageBox::Ok)->click();
+        });
+        command(*f, id::TaskComplete); // refused while the task runs
+        QCOMPARE(box_text, QStringLiteral("Please stop the task first"));
+        QCOMPARE(seconds_while_open, 28);
+        QVERIFY(clock_while_open != clock_before);
+        // The flush came due 20 s after start, while the box waited: the seconds are in the
+        // file, not only in memory.
+        QCOMPARE(written_while_open, QStringList{QStringLiteral("20")});
+        QCOMPARE(entry_seconds(*f), 28);
+    }
+
+    void a_flush_failing_again_while_its_box_waits_adds_no_box() {
+        QtPrompter real;
+        start(&real);
+        QCOMPARE(DatabaseProbe(f->default_db())
+                     .db.execute("CREATE TRIGGER refuse BEFORE UPDATE ON task_detail "
+                                 "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
+                 0);
+        click(*f, kTask);
+        command(*f, id::TaskStart);
+
+        QStringList boxes;
+        int seconds_while_open = -1;
+        QTimer::singleShot(0, &f->context, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            boxes << box->text();
+            // Two more flushes come due and fail while the first box waits.
+            QTimer::singleShot(0, &f->context, [&] {
+                if (auto* second = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                    second && second != box) {
+                    boxes << second->text();
+                    second->button(QMessageBox::Ok)->click();
+                }
+            });
+            for (int i = 0; i < 40; ++i) {
+                f->clock.advance_seconds(1);
+                f->app->jobs().poll();
+            }
+            QCoreApplication::processEvents();
+            seconds_while_open = entry_seconds(*f);
+            box->button(QMessageBox::Ok)->click();
+        });
+        f->clock.advance_seconds(20);
+        f->app->jobs().poll();
+        QCOMPARE(boxes, QStringList{QStringLiteral("Could not write to Database")});
+        QCOMPARE(seconds_while_open, 60);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void a_box_after_an_insert_waits_with_the_new_item_shown() {
+        QtPrompter real;
+        start(&real);
+        QCOMPARE(DatabaseProbe(f->default_db())
+                     .db.execute("CREATE TRIGGER refuse BEFORE UPDATE ON task_detail "
+                                 "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
+                 0);
+        click(*f, kTask);
+        command(*f, id::TaskStart);
+        f->clock.advance_seconds(1);
+        f->app->jobs().poll();
+
+        click(*f, 0);
+        dispatch_event(*f->app, control_event(id::ButtonNewItem, id::MainWindow));
+        item_dialog(f->ws(), id::ClientDialog)->title_field()->setText(QStringLiteral("Beta"));
+
+        QString box_text;
+        QStringList clients_while_open;
+        int seconds_while_open = -1;
+        QTimer::singleShot(0, &f->context, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            box_text = box->text();
+            QTreeWidgetItem* user = f->tree().topLevelItem(0);
+            for (int i = 0; i < user->childCount(); ++i)
+                clients_while_open << user->child(i)->text(0);
+            // The timers fire while the box waits; the task runs on after the reload.
+            for (int i = 0; i < 3; ++i) {
                 f->clock.advance_seconds(1);
                 f->app->jobs().poll();
             }
             seconds_while_open = entry_seconds(*f);
             box->button(QMessageBox::Ok)->click();
         });
-        command(*f, id::TaskComplete); // refused while the task runs
-        QCOMPARE(box_text, QStringLiteral("Please stop the task first"));
-        QCOMPARE(seconds_while_open, 3);
-        QCOMPARE(entry_seconds(*f), 8);
+        // The insert flushes first; the entry's update is refused.
+        dispatch_event(*f->app, control_event(id::ClientOk, id::ClientDialog));
+        QCOMPARE(box_text, QStringLiteral("Could not write to Database"));
+        QCOMPARE(clients_while_open, (QStringList{QStringLiteral("Acme"), QStringLiteral("Beta")}));
+        QCOMPARE(seconds_while_open, 4);
     }
 
     void a_termination_request_waits_for_an_open_message_box() {

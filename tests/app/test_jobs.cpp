@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 using namespace olv;
 
@@ -79,24 +80,49 @@ private slots:
         QCOMPARE(r.count("r"), 1); // a late refresh once is enough
     }
 
-    void a_modal_window_defers_to_the_event_loop() {
+    void a_modal_window_in_a_handler_lets_the_jobs_run() {
         Recorded r;
         {
-            Jobs::Busy box(r.jobs, Jobs::Resume::FromEventLoop);
-            r.clock.advance_seconds(2);
+            Jobs::Busy handler(r.jobs);
+            r.clock.advance_seconds(1);
             r.jobs.poll();
+            QVERIFY(r.log.isEmpty());
+            {
+                // The handler asks a question; the user takes 2 s to answer.
+                Jobs::ModalWait box(r.jobs);
+                QVERIFY(r.jobs.in_handler());
+                r.clock.advance_seconds(2);
+                r.jobs.poll();
+                QCOMPARE(r.count("t"), 3);
+            }
+            // After the answer the handler goes on changing the lists: the jobs wait again.
+            QVERIFY(r.jobs.busy());
+            r.clock.advance_seconds(1);
+            r.jobs.poll();
+            QCOMPARE(r.count("t"), 3);
         }
-        // The code that opened the window goes on first.
-        QVERIFY(r.log.isEmpty());
-        QCoreApplication::processEvents();
-        QCOMPARE(r.count("t"), 2);
+        QCOMPARE(r.count("t"), 4);
+        QVERIFY(!r.jobs.in_handler());
     }
 
-    void no_job_runs_inside_another() {
+    void a_box_opened_by_a_job_data() {
+        QTest::addColumn<bool>("modal");
+        QTest::addColumn<int>("ticks_inside");
+        // A timer firing inside the flush itself waits for its end; one firing while the
+        // flush's box waits for an answer runs.
+        QTest::newRow("no window") << false << 0;
+        QTest::newRow("a message box") << true << 3;
+    }
+    void a_box_opened_by_a_job() {
+        QFETCH(bool, modal);
+        QFETCH(int, ticks_inside);
         Recorded r;
-        // The flush waits 3 s on a message box while the timers keep firing.
-        r.inside_flush = [&r] {
+        // The flush waits 3 s while the timers keep firing.
+        r.inside_flush = [&r, modal] {
             r.inside_flush = nullptr;
+            std::optional<Jobs::ModalWait> box;
+            if (modal)
+                box.emplace(r.jobs);
             for (int i = 0; i < 3; ++i) {
                 r.clock.advance_seconds(1);
                 r.jobs.poll();
@@ -104,20 +130,37 @@ private slots:
         };
         r.clock.advance_seconds(20);
         r.jobs.poll();
+        const int flush_start = r.log.indexOf(QStringLiteral("f"));
         const int flush_end = r.log.indexOf(QStringLiteral("f-end"));
-        QCOMPARE(r.log.indexOf(QStringLiteral("f")), flush_end - 1);
+        QCOMPARE(r.log.mid(flush_start, flush_end - flush_start).count(QStringLiteral("t")),
+                 ticks_inside);
         QCOMPARE(r.count("t"), 23);
-        QCOMPARE(r.log.mid(flush_end + 1).count(QStringLiteral("t")), 3);
+        QCOMPARE(r.count("f"), 1);
     }
 
-    void the_idle_hook_runs_before_the_jobs() {
+    void the_end_counts_every_second_that_passed() {
+        Recorded r;
+        Jobs::Busy closing(r.jobs);
+        r.clock.advance_ms(3500);
+        r.jobs.catch_up_ticks();
+        QCOMPARE(r.log, QStringList(3, QStringLiteral("t")));
+        // A timer firing later does not count them again.
+        r.clock.advance_ms(500);
+        r.jobs.catch_up_ticks();
+        QCOMPARE(r.count("t"), 4);
+    }
+
+    void the_idle_hook_runs_before_and_after_the_jobs() {
         Recorded r;
         r.jobs.on_idle = [&r] { r.log << QStringLiteral("idle"); };
         {
             Jobs::Busy handler(r.jobs);
             r.clock.advance_seconds(1);
         }
-        QCOMPARE(r.log, (QStringList{QStringLiteral("idle"), QStringLiteral("t")}));
+        // After the jobs too: one of them may have waited for a box during which the program
+        // was asked to end.
+        QCOMPARE(r.log, (QStringList{QStringLiteral("idle"), QStringLiteral("t"),
+                                     QStringLiteral("idle")}));
     }
 
     void stopped_jobs_stay_still() {

@@ -1,5 +1,6 @@
 #include "app/input_box.h"
 #include "app/settings_store.h"
+#include "file_access.h"
 #include "test_registry.h"
 #include "views/ids.h"
 #include "views/prompter.h"
@@ -97,6 +98,36 @@ private slots:
         QVERIFY(!set_setting(impossible, QStringLiteral("UserName"), "Ada", SettingType::Text,
                              prompter));
         QCOMPARE(prompter.texts(), QStringList{QStringLiteral("Ein Fehler ist aufgetreten")});
+    }
+
+    void a_read_only_file_is_read_and_only_a_change_fails_data() {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("succeeds");
+        QTest::newRow("the value it holds") << "/work/ada.db" << true;
+        QTest::newRow("another value") << "/work/other.db" << false;
+    }
+    void a_read_only_file_is_read_and_only_a_change_fails() {
+        QFETCH(QString, written);
+        QFETCH(bool, succeeds);
+        ScriptedPrompter prompter;
+        QVERIFY(set_setting(key(), QStringLiteral("Default Database"), "/work/ada.db",
+                            SettingType::Text, prompter));
+        QVERIFY(QFile::setPermissions(key(), QFile::ReadOwner | QFile::ReadGroup));
+        testing::FileModesHold modes;
+        if (!modes.holds())
+            QSKIP("file modes cannot be made to hold for this user");
+
+        QVERIFY(settings_key_exists(key()));
+        QCOMPARE(get_setting(key(), QStringLiteral("Default Database")),
+                 std::string("/work/ada.db"));
+        QCOMPARE(set_setting(key(), QStringLiteral("Default Database"), written.toStdString(),
+                             SettingType::Text, prompter),
+                 succeeds);
+        QCOMPARE(prompter.texts(), succeeds
+                                       ? QStringList()
+                                       : QStringList{QStringLiteral("Ein Fehler ist aufgetreten")});
+        QCOMPARE(get_setting(key(), QStringLiteral("Default Database")),
+                 std::string("/work/ada.db"));
     }
 
     void the_environment_names_the_file() {

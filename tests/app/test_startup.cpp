@@ -1,10 +1,10 @@
 #include "app/database_lock.h"
 #include "app_fixture.h"
+#include "file_access.h"
 #include "test_registry.h"
 
 #include <QFile>
 #include <QLockFile>
-#include <csignal>
 
 using namespace olv;
 using namespace olv::testing;
@@ -100,24 +100,6 @@ private slots:
             QCOMPARE(f.tree().topLevelItemCount(), 1);
             f.app->close_main_window();
         }
-    }
-
-    void a_termination_request_during_start_up_waits_for_its_end() {
-        AppFixture f;
-        bool received_while_prompting = false;
-        QTimer::singleShot(0, &f.context, [&] {
-            ::raise(SIGTERM);
-            QCoreApplication::processEvents();
-            received_while_prompting = f.app->has_finished();
-        });
-        f.answer_prompt(QStringLiteral("Ada"), Qt::Key_Return);
-        f.start();
-        QVERIFY(!received_while_prompting);
-        QVERIFY(f.app->has_finished());
-        QCOMPARE(f.app->exit_code(), 0);
-        QCOMPARE(DatabaseProbe(f.default_db()).rows("SELECT userID, user_View FROM users"),
-                 QStringList{QStringLiteral("Ada|0")});
-        QVERIFY(!QFile::exists(DatabaseLock::lock_file_name(f.default_db())));
     }
 
     void escape_at_the_first_prompt_stores_an_empty_name() {
@@ -280,20 +262,107 @@ private slots:
                  QByteArray::number(QCoreApplication::applicationPid()));
     }
 
-    void a_database_without_the_engine_shows_an_empty_tree() {
+    void without_the_database_engine_the_program_says_so_and_ends_data() {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<bool>("in_temporary_folder");
+        QTest::addColumn<bool>("first_start");
+        QTest::newRow("no such file, first start") << "no-such-library.so" << true << true;
+        QTest::newRow("no such file, remembered database") << "no-such-library.so" << true << false;
+        QTest::newRow("a library that is not SQLite") << "libm.so.6" << false << false;
+    }
+    void without_the_database_engine_the_program_says_so_and_ends() {
+        QFETCH(QString, library);
+        QFETCH(bool, in_temporary_folder);
+        QFETCH(bool, first_start);
         AppFixture f;
-        f.prepare(one_of_each);
+        if (!first_start)
+            f.prepare(one_of_each);
+        const QByteArray database_before = contents(f.default_db());
+        const QByteArray settings_before = contents(f.settings_path());
+        const QString named = in_temporary_folder ? f.path(library) : library;
         const QByteArray saved = qgetenv("OLVESSA_SQLITE_LIBRARY");
-        qputenv("OLVESSA_SQLITE_LIBRARY", f.path(QStringLiteral("no-such-library.so")).toUtf8());
+        qputenv("OLVESSA_SQLITE_LIBRARY", named.toUtf8());
         const bool started = f.start();
         if (saved.isNull())
             qunsetenv("OLVESSA_SQLITE_LIBRARY");
         else
             qputenv("OLVESSA_SQLITE_LIBRARY", saved);
-        QVERIFY(started);
-        QCOMPARE(f.tree().topLevelItemCount(), 0);
+
+        QVERIFY(!started);
+        QVERIFY(f.app->has_finished());
+        QCOMPARE(f.app->exit_code(), 1);
+        QVERIFY(!f.unexpected_prompt);
+        QCOMPARE(f.prompter.shown.size(), 1);
+        QCOMPARE(f.prompter.shown[0].title, QStringLiteral("Error"));
+        const QString said = f.prompter.shown[0].text;
+        QVERIFY2(said.startsWith(QStringLiteral("Could not load the database engine\n") + named),
+                 qPrintable(said));
+        QVERIFY(!f.app->main_window() || !f.app->main_window()->isVisible());
+        // Nothing was made or changed.
+        QCOMPARE(contents(f.default_db()), database_before);
+        QCOMPARE(contents(f.settings_path()), settings_before);
+        QVERIFY(!QFile::exists(DatabaseLock::lock_file_name(f.default_db())));
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                 first_start ? 0 : 2);
+    }
+
+    void a_database_with_an_empty_users_table_shows_its_records() {
+        AppFixture f;
+        f.prepare([](Store& store) {
+            one_of_each(store);
+            store.db.execute("DELETE FROM users");
+        });
+        QVERIFY(f.start());
         QVERIFY(f.messages().isEmpty());
-        QCOMPARE(f.setting(QStringLiteral("Default Database")), f.default_db());
+        // The users row a new database gets, with the name from the settings.
+        QCOMPARE(DatabaseProbe(f.default_db()).rows("SELECT * FROM users"),
+                 QStringList{QStringLiteral("1|Ada|0|£|%dd/%mm/%yyyy")});
+        QCOMPARE(top_level_texts(f.tree()), QStringList{QStringLiteral("Ada")});
+        QStringList shown;
+        for (QTreeWidgetItem* item : f.ws().tree_items)
+            shown << item->text(0);
+        QCOMPARE(shown, (QStringList{QStringLiteral("Ada"), QStringLiteral("Acme"),
+                                     QStringLiteral("Website"), QStringLiteral("Launch"),
+                                     QStringLiteral("Design")}));
+        QCOMPARE(f.tree().currentItem(), f.tree().topLevelItem(0));
+
+        // It is a real row: a second start finds it and adds none.
+        f.app->close_main_window();
+        QVERIFY(f.start());
+        QCOMPARE(DatabaseProbe(f.default_db()).rows("SELECT count(*) FROM users"),
+                 QStringList{QStringLiteral("1")});
+    }
+
+    void a_read_only_settings_file_is_read_data() {
+        QTest::addColumn<bool>("open_another_file");
+        QTest::newRow("start") << false;
+        QTest::newRow("File > New needs a write") << true;
+    }
+    void a_read_only_settings_file_is_read() {
+        QFETCH(bool, open_another_file);
+        AppFixture f;
+        f.prepare(one_of_each);
+        QVERIFY(QFile::setPermissions(f.settings_path(), QFile::ReadOwner | QFile::ReadGroup));
+        const QByteArray settings_before = contents(f.settings_path());
+        FileModesHold modes;
+        if (!modes.holds())
+            QSKIP("file modes cannot be made to hold for this user");
+        QVERIFY(f.start());
+        QVERIFY(!f.unexpected_prompt);
+        QCOMPARE(f.app->database_path(), f.default_db());
+        QCOMPARE(f.tree().topLevelItem(0)->child(0)->text(0), QStringLiteral("Acme"));
+        if (!open_another_file) {
+            QVERIFY(f.messages().isEmpty());
+        } else {
+            // Only a write that cannot be made is reported.
+            f.prompter.file_name = f.path(QStringLiteral("second.db"));
+            dispatch_event(*f.app, menu_event(id::FileNew, id::MainWindow));
+            QCOMPARE(f.app->database_path(), f.path(QStringLiteral("second.db")));
+            QCOMPARE(f.prompter.shown.size(), 1);
+            QCOMPARE(f.prompter.shown[0].title, QStringLiteral("Fehler"));
+            QCOMPARE(f.prompter.shown[0].text, QStringLiteral("Ein Fehler ist aufgetreten"));
+        }
+        QCOMPARE(contents(f.settings_path()), settings_before);
     }
 };
 
