@@ -11,6 +11,7 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <array>
+#include <utility>
 
 namespace olv {
 
@@ -189,7 +190,11 @@ void store_notes(Workspace& ws, std::int32_t position) {
     default:
         return;
     }
-    *notes = ws.notes->toPlainText().toStdString();
+    // The same text again changes nothing, so the record is not rewritten.
+    std::string text = ws.notes->toPlainText().toStdString();
+    if (*notes == text)
+        return;
+    *notes = std::move(text);
     *modified = true;
 }
 

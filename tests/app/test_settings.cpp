@@ -1,8 +1,8 @@
 #include "app/input_box.h"
 #include "app/settings_store.h"
+#include "scripted_prompter.h"
 #include "test_registry.h"
 #include "views/ids.h"
-#include "views/prompter.h"
 
 #include <QApplication>
 #include <QFile>
