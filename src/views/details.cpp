@@ -11,7 +11,6 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <array>
-#include <utility>
 
 namespace olv {
 
@@ -190,11 +189,7 @@ void store_notes(Workspace& ws, std::int32_t position) {
     default:
         return;
     }
-    // The same text again changes nothing, so the record is not rewritten.
-    std::string text = ws.notes->toPlainText().toStdString();
-    if (*notes == text)
-        return;
-    *notes = std::move(text);
+    *notes = ws.notes->toPlainText().toStdString();
     *modified = true;
 }
 

@@ -205,8 +205,9 @@ void save_project_dialog(Workspace& ws) {
         return;
     }
     const double rate = edited_rate(*dialog, project->project_rate);
-    if (title != project->project_title || period.start != project->project_date ||
-        period.end != project->project_end || rate != project->project_rate) {
+    const bool changed = title != project->project_title || period.start != project->project_date ||
+                         period.end != project->project_end || rate != project->project_rate;
+    if (changed) {
         project->project_title = title;
         project->project_date = period.start;
         project->project_end = period.end;
@@ -215,6 +216,8 @@ void save_project_dialog(Workspace& ws) {
     }
     show_label(ws, project->tree_pos, dialog->title_field()->text());
     close_window(ws, id::ProjectDialog);
+    if (!changed)
+        return;
 
     // The project's tasks bill at its new rate from now on, in the list shown too.
     const ChildIndex& children = ws.store.children();
