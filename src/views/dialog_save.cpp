@@ -121,7 +121,11 @@ void insert_record(Workspace& ws, int window, RecordKind what, const std::string
     const InsertResult result = insert_and_reload(ws.store, statement);
     if (result.rc != 0) {
         ws.store.lists.restart.clear();
-        show_error(ws, "Could not write to Database");
+        // The dialog stays open with what was typed, in front, ready for another OK.
+        if (ItemDialog* dialog = item_dialog(ws, window))
+            refuse(ws, *dialog, dialog->title_field(), "Could not write to Database");
+        else
+            show_error(ws, "Could not write to Database");
         return;
     }
     for (int i = 0; i < result.flush.failed_records; ++i)

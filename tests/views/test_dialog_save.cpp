@@ -179,6 +179,8 @@ private slots:
         QCOMPARE(f.store->db.execute("ALTER TABLE objectives RENAME TO kept_aside"), 0);
         click_button(dialog, id::ObjectiveOk);
         QCOMPARE(f.messages(), QStringList{"Could not write to Database"});
+        // The box belongs to the dialog, which stays in front.
+        QCOMPARE(f.prompter.shown.at(0).parent.data(), static_cast<QWidget*>(dialog));
         QCOMPARE(f.dialog(id::ObjectiveDialog), dialog);
         QCOMPARE(dialog->target().mode, DialogMode::New);
         QCOMPARE(f.store->lists.objectives.size(), std::size_t(1));
