@@ -145,7 +145,9 @@ void centre_over_active_window(QWidget* dialog, QWidget* owner) {
 } // namespace
 
 ItemDialog::ItemDialog(Workspace& ws, int window)
-    : QWidget(ws.main_window, Qt::Window), ws_(ws), window_(window) {
+    // A dialog-type window: the window system keeps it above the main window that owns it
+    // (on X11 only dialogs get WM_TRANSIENT_FOR); it stays non-modal.
+    : QWidget(ws.main_window, Qt::Dialog), ws_(ws), window_(window) {
     const DialogLayout& layout = layout_of(window);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QString::number(window));

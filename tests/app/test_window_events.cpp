@@ -131,8 +131,9 @@ private slots:
                  saved ? QStringLiteral("Renamed") : QString::fromStdString(before));
     }
 
-    // Item dialogs, Preferences and About belong to the main window: the window system keeps
-    // them above it.
+    // Item dialogs, Preferences and About belong to the main window as dialogs, which the
+    // window system keeps above it (X11 marks only dialog-type windows transient for their
+    // owner), and none of them blocks the main window.
     void small_windows_belong_to_the_main_window_data() {
         QTest::addColumn<int>("window");
         QTest::newRow("client") << id::ClientDialog;
@@ -157,6 +158,9 @@ private slots:
         QVERIFY(opened->windowHandle());
         QVERIFY(f->window().windowHandle());
         QCOMPARE(opened->windowHandle()->transientParent(), f->window().windowHandle());
+        QCOMPARE(opened->windowType(), Qt::Dialog);
+        QCOMPARE(opened->windowHandle()->type(), Qt::Dialog);
+        QCOMPARE(opened->windowModality(), Qt::NonModal);
     }
 
     // Through the real message box: OK on an empty title is refused over the dialog; once the

@@ -122,6 +122,7 @@ private slots:
         QVERIFY(!dialog->isModal());
         QVERIFY(dialog->windowHandle());
         QCOMPARE(dialog->windowHandle()->transientParent(), f.main_window.windowHandle());
+        QCOMPARE(dialog->windowType(), Qt::Dialog);
     }
 
     void every_label_shows_its_whole_text_data() {
