@@ -8,7 +8,7 @@
 #include "print/todo_view.h"
 #include "store/operations.h"
 #include "views/details.h"
-#include "views/dialogs.h"
+#include "views/dialog_events.h"
 #include "views/ids.h"
 #include "views/item_commands.h"
 #include "views/timer.h"
@@ -139,43 +139,6 @@ void control(Application& app, const Event& event, std::int32_t position) {
         // The emptied notes box belongs to no item while the to-do list is shown.
         ws.state.previous_selection = -1;
         break;
-    case id::ClientOk:
-        save_client_dialog(ws);
-        break;
-    case id::ProjectOk:
-        save_project_dialog(ws);
-        break;
-    case id::ObjectiveOk:
-        save_objective_dialog(ws);
-        break;
-    case id::TaskOk:
-        save_task_dialog(ws);
-        break;
-    case id::ClientCancel:
-        close_window(ws, id::ClientDialog);
-        break;
-    case id::ProjectCancel:
-        close_window(ws, id::ProjectDialog);
-        break;
-    case id::ObjectiveCancel:
-        close_window(ws, id::ObjectiveDialog);
-        break;
-    case id::TaskCancel:
-        close_window(ws, id::TaskDialog);
-        break;
-    case id::PreferencesCancel:
-        close_window(ws, id::PreferencesWindow);
-        break;
-    case id::AboutOk:
-        close_window(ws, id::AboutWindow);
-        break;
-    case id::PreferencesOk:
-        keep_typed_notes(ws);
-        apply_preferences(ws);
-        break;
-    case id::TaskAcceptedBox:
-        task_accepted_clicked(ws);
-        break;
     case id::PeriodPrint:
     case id::PeriodExportCsv:
     case id::PeriodMarkBilled:
@@ -190,30 +153,6 @@ void control(Application& app, const Event& event, std::int32_t position) {
 void menu(Application& app, const Event& event, std::int32_t position) {
     Workspace& ws = app.workspace();
     switch (event.id) {
-    case id::ProjectReturn:
-        save_project_dialog(ws);
-        break;
-    case id::ObjectiveReturn:
-        save_objective_dialog(ws);
-        break;
-    case id::TaskReturn:
-        save_task_dialog(ws);
-        break;
-    case id::ClientReturn:
-        save_client_dialog(ws);
-        break;
-    case id::ProjectEscape:
-        close_window(ws, id::ProjectDialog);
-        break;
-    case id::ObjectiveEscape:
-        close_window(ws, id::ObjectiveDialog);
-        break;
-    case id::TaskEscape:
-        close_window(ws, id::TaskDialog);
-        break;
-    case id::ClientEscape:
-        close_window(ws, id::ClientDialog);
-        break;
     case id::NewChild:
         new_item(ws, position);
         break;
@@ -275,8 +214,19 @@ void menu(Application& app, const Event& event, std::int32_t position) {
 
 } // namespace
 
+bool dispatch_window_event(Workspace& ws, const Event& event) {
+    if (event.type == EventType::Control && event.id == id::PreferencesOk) {
+        keep_typed_notes(ws);
+        apply_preferences(ws);
+        return true;
+    }
+    return route_dialog_event(ws, event);
+}
+
 void dispatch_event(Application& app, const Event& event) {
     Jobs::Busy busy(app.jobs());
+    if (dispatch_window_event(app.workspace(), event))
+        return;
     const std::int32_t position = std::max<std::int32_t>(current_position(app.workspace()), 0);
     if (event.type == EventType::Control)
         control(app, event, position);

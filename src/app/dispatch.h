@@ -2,6 +2,7 @@
 // Routes every control and menu event by its id to the handler that owns it, and keeps the
 // notes box, the detail list and the tree selection together.
 #include "views/event.h"
+#include "views/workspace.h"
 
 #include <QPoint>
 #include <QStringList>
@@ -19,6 +20,10 @@ class Prompter;
 // Holds the program busy while it runs, so no periodic job runs inside a handler. Close
 // requests and other event types are left to Application::handle_event.
 void dispatch_event(Application& app, const Event& event);
+
+// The events of the item dialogs, the Preferences window and the About window (OK, Cancel,
+// Return, Escape, "Accepted"): runs their handler and returns true; false for other events.
+bool dispatch_window_event(Workspace& ws, const Event& event);
 
 // Opens the pop-up menu that fits the tree item at the position (none for -1) at the pointer
 // (where the right click was, or the item's centre when a key asked for it) and dispatches the

@@ -65,7 +65,9 @@ private:
 void place_small_window(QWidget* window, QPointer<QWidget>& slot, QWidget* owner, int id,
                         const QString& title, QSize inner_size) {
     delete slot.data();
-    window->setParent(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // Dialog type: the window system keeps it above its owner (on X11 only dialogs get
+    // WM_TRANSIENT_FOR); it stays non-modal.
+    window->setParent(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                  Qt::WindowCloseButtonHint);
     window->setObjectName(id_name(id));
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -4,7 +4,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <system_error>
 
 namespace olv {
@@ -47,42 +46,32 @@ void append_utf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decimal exponent of the leading digit of a number text such as "0.00012e-3" (here -7), used
-// only to tell an overflow from an underflow.
-long decimal_magnitude(std::string_view number) {
+// Length of the decimal number at the start of the text: digits, an optional point and
+// digits, an optional exponent; at least one digit before the exponent. 0 when there is none.
+// Words such as "inf" and "nan" are not numbers here.
+std::size_t number_length(std::string_view text) {
     std::size_t i = 0;
-    long integer_digits = 0;
-    bool leading = true;
-    long leading_fraction_zeros = 0;
-    while (i < number.size() && is_digit(number[i])) {
-        if (!(leading && number[i] == '0')) {
-            leading = false;
-            ++integer_digits;
+    std::size_t digits = 0;
+    for (; i < text.size() && is_digit(text[i]); ++i)
+        ++digits;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        for (; i < text.size() && is_digit(text[i]); ++i)
+            ++digits;
+    }
+    if (digits == 0)
+        return 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '-' || text[j] == '+'))
+            ++j;
+        if (j < text.size() && is_digit(text[j])) {
+            while (j < text.size() && is_digit(text[j]))
+                ++j;
+            i = j;
         }
-        ++i;
     }
-    if (i < number.size() && number[i] == '.') {
-        ++i;
-        while (leading && i < number.size() && number[i] == '0') {
-            ++leading_fraction_zeros;
-            ++i;
-        }
-    }
-    while (i < number.size() && is_digit(number[i]))
-        ++i;
-    long exponent = 0;
-    if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
-        ++i;
-        const bool negative = i < number.size() && number[i] == '-';
-        if (i < number.size() && (number[i] == '-' || number[i] == '+'))
-            ++i;
-        for (; i < number.size() && is_digit(number[i]); ++i)
-            exponent = std::min(exponent * 10 + (number[i] - '0'), 100000L);
-        if (negative)
-            exponent = -exponent;
-    }
-    const long position = leading ? -leading_fraction_zeros - 1 : integer_digits - 1;
-    return position + exponent;
+    return i;
 }
 
 } // namespace
@@ -179,18 +168,13 @@ double to_real(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
-    // A second sign is not part of a number; from_chars would take a "-" here.
-    if (i >= text.size() || text[i] == '-' || text[i] == '+')
-        return 0.0;
-    const std::string_view number = text.substr(i);
+    const std::string_view number = text.substr(i, number_length(text.substr(i)));
     double value = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error == std::errc::invalid_argument)
+    // A value too large or too small for a double, or not finite, reads as 0: no statement may
+    // ever hold one.
+    if (number.empty() || error != std::errc() || !std::isfinite(value))
         return 0.0;
-    if (error == std::errc::result_out_of_range) {
-        const std::string_view read(number.data(), static_cast<std::size_t>(end - number.data()));
-        value = decimal_magnitude(read) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    }
     return negative ? -value : value;
 }
 

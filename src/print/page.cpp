@@ -82,7 +82,15 @@ int Page::text_width(std::string_view text) const {
 }
 
 std::string Page::fit_text(std::string_view text, int max_width) const {
-    const QFontMetrics metrics(current_font_, painter_.device());
+    return fit_in(current_font_, text, max_width);
+}
+
+std::string Page::fit_text(std::string_view text, int max_width, double size, int style) const {
+    return fit_in(make_font("Arial", size, style), text, max_width);
+}
+
+std::string Page::fit_in(const QFont& font, std::string_view text, int max_width) const {
+    const QFontMetrics metrics(font, painter_.device());
     QString shown = to_qstring(text);
     while (!shown.isEmpty() && metrics.horizontalAdvance(shown) > max_width) {
         // One character is one code point, so a surrogate pair goes as a whole.

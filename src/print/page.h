@@ -74,6 +74,8 @@ public:
     // The text with its last characters removed until it is no wider than max_width in the
     // current font.
     std::string fit_text(std::string_view text, int max_width) const;
+    // The same measured in the font a text of that size and style is drawn in.
+    std::string fit_text(std::string_view text, int max_width, double size, int style) const;
 
     // True when a line of the given text size drawn at y ends above the bottom of the page.
     bool fits(double y, double size) const;
@@ -102,6 +104,7 @@ public:
 
 private:
     QFont make_font(std::string_view face, double size, int style) const;
+    std::string fit_in(const QFont& font, std::string_view text, int max_width) const;
 
     QPainter& painter_;
     int width_;

@@ -18,6 +18,8 @@ constexpr double kHeadingSize = Page::kHeadingSize;
 constexpr double kLineSize = Page::kLineSize;
 constexpr double kLineStep = Page::kLineStep;
 constexpr double kClientGap = 1.0;
+// Space kept clear before the due column, so a long title never runs into its date.
+constexpr double kDueGap = 0.25;
 
 Qt::Alignment column_alignment(int column) {
     return (column == 1 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter;
@@ -112,8 +114,11 @@ void show_to_do_list(Workspace& ws) {
             if (!page)
                 continue;
             page->keep_line_on_page(kLineSize, heads);
-            page->print_text(kLeft + 0.5 * item.level, page->y, "-" + item.title, kLineSize,
-                             text_style::Regular, kBlack);
+            const double x = kLeft + 0.5 * item.level;
+            const int room = page->page_x(kDueColumn - kDueGap) - page->page_x(x);
+            page->print_text(x, page->y,
+                             page->fit_text("-" + item.title, room, kLineSize, text_style::Regular),
+                             kLineSize, text_style::Regular, kBlack);
             if (item.overdue)
                 page->print_text(kDueColumn, page->y, "OVERDUE : " + date, kLineSize,
                                  text_style::Regular, kRed);

@@ -254,6 +254,11 @@ int AccessLayer::State::query(std::int32_t result_number, std::string_view state
 
 int AccessLayer::State::run_exec(sqlite3* db, std::string_view statement) {
     last_error.clear();
+    // An empty statement is one its builder refused: it must fail, not pass as a write.
+    if (statement.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        last_error = "DBLayer: empty statement";
+        return SQLITE_MISUSE;
+    }
     const std::string text(statement);
     char* message = nullptr;
     const int rc = engine.exec(db, text.c_str(), nullptr, nullptr, &message);

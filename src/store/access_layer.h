@@ -52,7 +52,7 @@ public:
     // Frees the current result now rather than at the next query; row_count() is then 0.
     void release_current_result();
 
-    // Engine result code (0 success), or kNoDatabase.
+    // Engine result code (0 success), or kNoDatabase. An empty statement fails (SQLITE_MISUSE).
     int execute(std::string_view statement);
     // True for a result that means success; an extended result code counts by its low byte.
     static bool succeeded(int result);

@@ -38,6 +38,7 @@ Key new_task_key(const Store& store, DateValue now);
 Key new_time_entry_key(const Store& store, DateValue now);
 
 // --- Statements (exact texts; every user text quoted with escape_quotes) ---------------------
+// A rate that is not finite makes the statement empty, and an empty statement never runs.
 std::string insert_client_sql(Key key, std::string_view name, double rate);
 std::string insert_project_sql(Key key, std::string_view title, Key client_key, DateValue start,
                                DateValue end, double rate);

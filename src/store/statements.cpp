@@ -1,13 +1,21 @@
 #include "common/text.h"
 #include "store/operations.h"
 
+#include <cmath>
 #include <string>
 
 namespace olv {
 
 namespace {
 
-// Builds a statement from literals and values; numbers in decimal, texts as given.
+// A rate or amount, written with two decimals.
+struct Money {
+    double value;
+};
+
+// Builds a statement from literals and values; numbers in decimal, texts as given. A value that
+// is not finite has no SQL form: the builder refuses the whole statement and gives an empty
+// text, which the access layer does not run.
 class Sql {
 public:
     Sql& operator<<(std::string_view text) {
@@ -30,26 +38,33 @@ public:
         text_ += flag ? '1' : '0';
         return *this;
     }
-    Sql& operator<<(double) = delete; // rates go through two_decimals
-    const std::string& str() const { return text_; }
+    Sql& operator<<(Money money) {
+        if (!std::isfinite(money.value))
+            refused_ = true;
+        else
+            text_ += two_decimals(money.value);
+        return *this;
+    }
+    Sql& operator<<(double) = delete; // rates go through Money
+    std::string str() const { return refused_ ? std::string() : text_; }
 
 private:
     std::string text_;
+    bool refused_ = false;
 };
 
 } // namespace
 
 std::string insert_client_sql(Key key, std::string_view name, double rate) {
     return (Sql{} << "INSERT INTO clients VALUES(" << key << ",'" << escape_quotes(name) << "',"
-                  << two_decimals(rate) << ");")
+                  << Money{rate} << ");")
         .str();
 }
 
 std::string insert_project_sql(Key key, std::string_view title, Key client_key, DateValue start,
                                DateValue end, double rate) {
     return (Sql{} << "INSERT INTO project VALUES(" << key << ",'" << escape_quotes(title) << "',"
-                  << client_key << "," << start << "," << end << ",''," << two_decimals(rate)
-                  << ");")
+                  << client_key << "," << start << "," << end << ",''," << Money{rate} << ");")
         .str();
 }
 
@@ -90,7 +105,7 @@ std::string update_sql(const UserRecord& user) {
 
 std::string update_sql(const ClientRecord& client) {
     return (Sql{} << "UPDATE clients SET Client_name = '" << escape_quotes(client.client_name)
-                  << "', Client_rate = " << two_decimals(client.client_rate)
+                  << "', Client_rate = " << Money{client.client_rate}
                   << " WHERE key = " << client.key)
         .str();
 }
@@ -100,7 +115,7 @@ std::string update_sql(const ProjectRecord& project) {
                   << "',client_key = " << project.client_key << ",project_date = "
                   << project.project_date << ", project_end = " << project.project_end
                   << ", project_note = '" << escape_quotes(project.project_note)
-                  << "', project_rate = " << two_decimals(project.project_rate)
+                  << "', project_rate = " << Money{project.project_rate}
                   << " WHERE key = " << project.key)
         .str();
 }

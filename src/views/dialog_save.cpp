@@ -15,8 +15,10 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <vector>
 
 namespace olv {
 
@@ -41,27 +43,65 @@ double field_rate(const QLineEdit* field) {
     return to_real(field->text().toStdString());
 }
 
-// The title check, then the date check; the first that fails is shown.
-bool check_title_and_period(Workspace& ws, const ItemDialog& dialog, const char* no_title,
+// The box of a refused field belongs to the dialog; afterwards the dialog is current again with
+// the focus in that field, so what the user types next goes there and not into the tree.
+void refuse(Workspace& ws, ItemDialog& dialog, QWidget* field, const char* text) {
+    const QPointer<ItemDialog> open(&dialog);
+    ws.prompter.message(&dialog, QStringLiteral("Error"), QString::fromUtf8(text));
+    if (!open)
+        return;
+    dialog.raise();
+    dialog.activateWindow();
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+// The title check, then the date check; the first that fails is shown. An edit keeps the stored
+// date of a picker the user left alone.
+bool check_title_and_period(Workspace& ws, ItemDialog& dialog, const char* no_title, Period stored,
                             Period& period) {
-    period = {picked_day(dialog.start_picker()), picked_day(dialog.end_picker())};
+    const bool edit = dialog.target().mode == DialogMode::Edit;
+    period.start =
+        edit && dialog.start_unchanged() ? stored.start : picked_day(dialog.start_picker());
+    period.end = edit && dialog.end_unchanged() ? stored.end : picked_day(dialog.end_picker());
     if (dialog.title_field()->text().isEmpty()) {
-        show_error(ws, no_title);
+        refuse(ws, dialog, dialog.title_field(), no_title);
         return false;
     }
     if (period.end < period.start) {
-        show_error(ws, "End Date must be after Start Date");
+        refuse(ws, dialog, dialog.end_picker(), "End Date must be after Start Date");
         return false;
     }
     return true;
 }
 
-// The record of the selected tree item when it is of the kind the dialog edits.
-std::optional<std::size_t> selected_of_kind(const Workspace& ws, RecordKind kind) {
-    const RecordRef ref = record_at_position(ws, current_position(ws));
-    if (ref.kind != kind)
-        return std::nullopt;
-    return ref.index;
+// The record a dialog was opened for, looked up by key: the lists may have been reloaded since.
+template <typename Record> Record* with_key(std::vector<Record>& records, Key key) {
+    const auto found = std::find_if(records.begin(), records.end(),
+                                    [key](const Record& r) { return r.key == key; });
+    return found == records.end() ? nullptr : &*found;
+}
+
+// An edit whose record was deleted while the dialog was open has nothing to change.
+template <typename Record>
+Record* edited_record(Workspace& ws, ItemDialog& dialog, std::vector<Record>& records) {
+    Record* record = with_key(records, dialog.target().record);
+    if (!record)
+        refuse(ws, dialog, dialog.title_field(), "This item has been deleted");
+    return record;
+}
+
+// A new record goes under the parent chosen when the dialog opened, or nowhere.
+template <typename Record>
+bool parent_exists(Workspace& ws, ItemDialog& dialog, std::vector<Record>& parents) {
+    if (with_key(parents, dialog.target().parent))
+        return true;
+    refuse(ws, dialog, dialog.title_field(), "The item to add this to has been deleted");
+    return false;
+}
+
+// The rate typed, or the stored one when the field still shows what it showed.
+double edited_rate(const ItemDialog& dialog, double stored) {
+    return dialog.rate_unchanged() ? stored : field_rate(dialog.rate_field());
 }
 
 void show_label(Workspace& ws, std::int32_t position, const QString& label) {
@@ -81,7 +121,11 @@ void insert_record(Workspace& ws, int window, RecordKind what, const std::string
     const InsertResult result = insert_and_reload(ws.store, statement);
     if (result.rc != 0) {
         ws.store.lists.restart.clear();
-        show_error(ws, "Could not write to Database");
+        // The dialog stays open with what was typed, in front, ready for another OK.
+        if (ItemDialog* dialog = item_dialog(ws, window))
+            refuse(ws, *dialog, dialog->title_field(), "Could not write to Database");
+        else
+            show_error(ws, "Could not write to Database");
         return;
     }
 
@@ -95,7 +139,6 @@ void insert_record(Workspace& ws, int window, RecordKind what, const std::string
         rebuild_tree(ws, key, what);
     }
     close_window(ws, window);
-    ws.state.dialog_mode = DialogMode::Edit;
     show_item_keeping_notes(ws, std::max(0, current_position(ws)));
     // Once the tree shows the reloaded lists: the jobs run while the boxes wait.
     show_flush_failures(ws, result.flush.failed_records);
@@ -112,124 +155,167 @@ void save_client_dialog(Workspace& ws) {
     if (!dialog)
         return;
     if (dialog->title_field()->text().isEmpty()) {
-        show_error(ws, ":) The Client with No Name?");
+        refuse(ws, *dialog, dialog->title_field(), ":) The Client with No Name?");
         return;
     }
     const std::string name = field_text(dialog->title_field());
-    const double rate = field_rate(dialog->rate_field());
 
-    if (ws.state.dialog_mode == DialogMode::New) {
+    if (dialog->target().mode == DialogMode::New) {
         const Key key = new_client_key(ws.store, now(ws));
-        insert_record(ws, id::ClientDialog, RecordKind::Client, insert_client_sql(key, name, rate),
-                      key);
+        insert_record(ws, id::ClientDialog, RecordKind::Client,
+                      insert_client_sql(key, name, field_rate(dialog->rate_field())), key);
         return;
     }
-    const auto c = selected_of_kind(ws, RecordKind::Client);
-    if (!c)
+    ClientRecord* client = edited_record(ws, *dialog, ws.store.lists.clients);
+    if (!client)
         return;
-    ClientRecord& client = ws.store.lists.clients[*c];
-    client.client_name = name;
-    client.client_rate = rate;
-    client.modified = true;
-    show_label(ws, client.tree_pos, dialog->title_field()->text());
+    const double rate = edited_rate(*dialog, client->client_rate);
+    if (name != client->client_name || rate != client->client_rate) {
+        client->client_name = name;
+        client->client_rate = rate;
+        client->modified = true;
+    }
+    show_label(ws, client->tree_pos, dialog->title_field()->text());
     close_window(ws, id::ClientDialog);
 }
 
 void save_project_dialog(Workspace& ws) {
     ItemDialog* dialog = item_dialog(ws, id::ProjectDialog);
+    if (!dialog)
+        return;
+    RecordLists& lists = ws.store.lists;
+    const bool edit = dialog->target().mode == DialogMode::Edit;
+    ProjectRecord* project = nullptr;
+    Period stored;
+    if (edit) {
+        if (!(project = edited_record(ws, *dialog, lists.projects)))
+            return;
+        stored = {project->project_date, project->project_end};
+    }
     Period period;
-    if (!dialog ||
-        !check_title_and_period(ws, *dialog, "You need to give this project a Title", period))
+    if (!check_title_and_period(ws, *dialog, "You need to give this project a Title", stored,
+                                period))
         return;
     const std::string title = field_text(dialog->title_field());
-    const double rate = field_rate(dialog->rate_field());
 
-    if (ws.state.dialog_mode == DialogMode::New) {
+    if (!edit) {
+        if (!parent_exists(ws, *dialog, lists.clients))
+            return;
         const Key key = new_project_key(ws.store, now(ws));
-        insert_record(
-            ws, id::ProjectDialog, RecordKind::Project,
-            insert_project_sql(key, title, ws.state.parent_client, period.start, period.end, rate),
-            key);
+        insert_record(ws, id::ProjectDialog, RecordKind::Project,
+                      insert_project_sql(key, title, dialog->target().parent, period.start,
+                                         period.end, field_rate(dialog->rate_field())),
+                      key);
         return;
     }
-    const auto p = selected_of_kind(ws, RecordKind::Project);
-    if (!p)
-        return;
-    ProjectRecord& project = ws.store.lists.projects[*p];
-    project.project_title = title;
-    project.project_date = period.start;
-    project.project_end = period.end;
-    project.project_rate = rate;
-    project.modified = true;
-    const std::int32_t position = project.tree_pos;
-    show_label(ws, position, dialog->title_field()->text());
+    const double rate = edited_rate(*dialog, project->project_rate);
+    const bool changed = title != project->project_title || period.start != project->project_date ||
+                         period.end != project->project_end || rate != project->project_rate;
+    if (changed) {
+        project->project_title = title;
+        project->project_date = period.start;
+        project->project_end = period.end;
+        project->project_rate = rate;
+        project->modified = true;
+    }
+    show_label(ws, project->tree_pos, dialog->title_field()->text());
     close_window(ws, id::ProjectDialog);
-    show_item_keeping_notes(ws, position);
+    if (!changed)
+        return;
 
-    RecordLists& lists = ws.store.lists;
+    // The project's tasks bill at its new rate from now on, in the list shown too.
     const ChildIndex& children = ws.store.children();
-    for (std::size_t o : children.objectives_of_project(*p))
+    const auto p = static_cast<std::size_t>(project - lists.projects.data());
+    for (std::size_t o : children.objectives_of_project(p))
         for (std::size_t t : children.tasks_of_objective(o))
             lists.tasks[t].task_rate = rate;
+    if (!ws.state.to_do_list_shown)
+        show_item_keeping_notes(ws, std::max(0, current_position(ws)));
 }
 
 void save_objective_dialog(Workspace& ws) {
     ItemDialog* dialog = item_dialog(ws, id::ObjectiveDialog);
+    if (!dialog)
+        return;
+    RecordLists& lists = ws.store.lists;
+    const bool edit = dialog->target().mode == DialogMode::Edit;
+    ObjectiveRecord* objective = nullptr;
+    Period stored;
+    if (edit) {
+        if (!(objective = edited_record(ws, *dialog, lists.objectives)))
+            return;
+        stored = {objective->ob_date, objective->ob_end};
+    }
     Period period;
-    if (!dialog ||
-        !check_title_and_period(ws, *dialog, "You need to give this Objective a Title", period))
+    if (!check_title_and_period(ws, *dialog, "You need to give this Objective a Title", stored,
+                                period))
         return;
     const std::string title = field_text(dialog->title_field());
 
-    if (ws.state.dialog_mode == DialogMode::New) {
+    if (!edit) {
+        if (!parent_exists(ws, *dialog, lists.projects))
+            return;
         const Key key = new_objective_key(ws.store, now(ws));
         insert_record(
             ws, id::ObjectiveDialog, RecordKind::Objective,
-            insert_objective_sql(key, title, ws.state.parent_project, period.start, period.end),
+            insert_objective_sql(key, title, dialog->target().parent, period.start, period.end),
             key);
         return;
     }
-    const auto o = selected_of_kind(ws, RecordKind::Objective);
-    if (!o)
-        return;
-    ObjectiveRecord& objective = ws.store.lists.objectives[*o];
-    objective.ob_title = title;
-    objective.ob_date = period.start;
-    objective.ob_end = period.end;
-    objective.modified = true;
-    show_label(ws, objective.tree_pos, dialog->title_field()->text());
+    if (title != objective->ob_title || period.start != objective->ob_date ||
+        period.end != objective->ob_end) {
+        objective->ob_title = title;
+        objective->ob_date = period.start;
+        objective->ob_end = period.end;
+        objective->modified = true;
+    }
+    show_label(ws, objective->tree_pos, dialog->title_field()->text());
     close_window(ws, id::ObjectiveDialog);
 }
 
 void save_task_dialog(Workspace& ws) {
     ItemDialog* dialog = item_dialog(ws, id::TaskDialog);
+    if (!dialog)
+        return;
+    RecordLists& lists = ws.store.lists;
+    const bool edit = dialog->target().mode == DialogMode::Edit;
+    TaskRecord* task = nullptr;
+    Period stored;
+    if (edit) {
+        if (!(task = edited_record(ws, *dialog, lists.tasks)))
+            return;
+        stored = {task->Task_Date, task->Task_End};
+    }
     Period period;
-    if (!dialog ||
-        !check_title_and_period(ws, *dialog, "You need to give this Task a Title", period))
+    if (!check_title_and_period(ws, *dialog, "You need to give this Task a Title", stored, period))
         return;
     const std::string title = field_text(dialog->title_field());
     const bool completed = dialog->completed_box()->isChecked();
     const bool accepted = dialog->accepted_box()->isChecked();
 
-    if (ws.state.dialog_mode == DialogMode::New) {
+    if (!edit) {
+        if (!parent_exists(ws, *dialog, lists.objectives))
+            return;
         const Key key = new_task_key(ws.store, now(ws));
         insert_record(ws, id::TaskDialog, RecordKind::Task,
-                      insert_task_sql(key, completed, title, ws.state.parent_objective,
-                                      period.start, period.end, accepted),
+                      insert_task_sql(key, completed, title, dialog->target().parent, period.start,
+                                      period.end, accepted),
                       key);
         return;
     }
-    const auto t = selected_of_kind(ws, RecordKind::Task);
-    if (!t)
-        return;
-    TaskRecord& task = ws.store.lists.tasks[*t];
-    task.task_title = title;
-    task.Task_Date = period.start;
-    task.Task_End = period.end;
-    task.task_complete = completed ? 1 : 0;
-    task.task_checked = accepted ? 1 : 0;
-    task.modified = true;
-    show_label(ws, task.tree_pos, task_label(task));
+    const std::uint8_t complete_flag = completed ? 1 : 0;
+    const std::uint8_t checked_flag = accepted ? 1 : 0;
+    if (title != task->task_title || period.start != task->Task_Date ||
+        period.end != task->Task_End || complete_flag != task->task_complete ||
+        checked_flag != task->task_checked) {
+        task->task_title = title;
+        task->Task_Date = period.start;
+        task->Task_End = period.end;
+        task->task_complete = complete_flag;
+        task->task_checked = checked_flag;
+        task->modified = true;
+    }
+    show_label(ws, task->tree_pos, task_label(*task));
     close_window(ws, id::TaskDialog);
 }
 

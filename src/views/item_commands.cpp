@@ -42,31 +42,27 @@ void set_picker(QDateEdit* picker, DateValue d) {
 } // namespace
 
 void new_item(Workspace& ws, std::int32_t position) {
-    ViewState& state = ws.state;
-    state.parent_client = 0;
-    state.parent_project = 0;
-    state.parent_objective = 0;
-
     const RecordLists& lists = ws.store.lists;
     const RecordRef ref = record_at_position(ws, std::max(0, position));
     ItemDialog* dialog = nullptr;
+    Key parent = 0;
     switch (ref.kind) {
     case RecordKind::User:
         dialog = open_item_dialog(ws, id::ClientDialog);
         break;
     case RecordKind::Client: {
         const ClientRecord& client = lists.clients[ref.index];
-        state.parent_client = client.key;
+        parent = client.key;
         dialog = open_item_dialog(ws, id::ProjectDialog);
         dialog->rate_field()->setText(rate_text(client.client_rate));
         break;
     }
     case RecordKind::Project:
-        state.parent_project = lists.projects[ref.index].key;
+        parent = lists.projects[ref.index].key;
         dialog = open_item_dialog(ws, id::ObjectiveDialog);
         break;
     case RecordKind::Objective:
-        state.parent_objective = lists.objectives[ref.index].key;
+        parent = lists.objectives[ref.index].key;
         dialog = open_item_dialog(ws, id::TaskDialog);
         break;
     case RecordKind::Task:
@@ -74,24 +70,28 @@ void new_item(Workspace& ws, std::int32_t position) {
         // Tasks have no children.
         return;
     }
+    dialog->set_target({DialogMode::New, 0, parent});
     dialog->title_field()->setFocus();
-    state.dialog_mode = DialogMode::New;
 }
 
 void edit_item(Workspace& ws) {
     const RecordLists& lists = ws.store.lists;
     const RecordRef ref = current_record(ws);
+    ItemDialog* dialog = nullptr;
+    Key key = 0;
     switch (ref.kind) {
     case RecordKind::Client: {
         const ClientRecord& client = lists.clients[ref.index];
-        ItemDialog* dialog = open_item_dialog(ws, id::ClientDialog);
+        key = client.key;
+        dialog = open_item_dialog(ws, id::ClientDialog);
         dialog->title_field()->setText(text(client.client_name));
         dialog->rate_field()->setText(rate_text(client.client_rate));
         break;
     }
     case RecordKind::Project: {
         const ProjectRecord& project = lists.projects[ref.index];
-        ItemDialog* dialog = open_item_dialog(ws, id::ProjectDialog);
+        key = project.key;
+        dialog = open_item_dialog(ws, id::ProjectDialog);
         dialog->title_field()->setText(text(project.project_title));
         dialog->rate_field()->setText(rate_text(project.project_rate));
         set_picker(dialog->start_picker(), project.project_date);
@@ -100,7 +100,8 @@ void edit_item(Workspace& ws) {
     }
     case RecordKind::Objective: {
         const ObjectiveRecord& objective = lists.objectives[ref.index];
-        ItemDialog* dialog = open_item_dialog(ws, id::ObjectiveDialog);
+        key = objective.key;
+        dialog = open_item_dialog(ws, id::ObjectiveDialog);
         dialog->title_field()->setText(text(objective.ob_title));
         set_picker(dialog->start_picker(), objective.ob_date);
         set_picker(dialog->end_picker(), objective.ob_end);
@@ -112,7 +113,8 @@ void edit_item(Workspace& ws) {
             show_error(ws, "Please Stop the timer");
             return;
         }
-        ItemDialog* dialog = open_item_dialog(ws, id::TaskDialog);
+        key = task.key;
+        dialog = open_item_dialog(ws, id::TaskDialog);
         dialog->title_field()->setText(text(task.task_title));
         set_picker(dialog->start_picker(), task.Task_Date);
         set_picker(dialog->end_picker(), task.Task_End);
@@ -124,7 +126,8 @@ void edit_item(Workspace& ws) {
     case RecordKind::None:
         return;
     }
-    ws.state.dialog_mode = DialogMode::Edit;
+    dialog->set_target({DialogMode::Edit, key, 0});
+    dialog->remember_shown_values();
 }
 
 void delete_item(Workspace& ws) {
@@ -155,26 +158,28 @@ void delete_item(Workspace& ws) {
 }
 
 void delete_time_entry(Workspace& ws) {
-    if (!confirm_deletion(ws))
-        return;
     const std::int32_t position = current_position(ws);
     const RecordRef ref = record_at_position(ws, position);
-    if (ref.kind == RecordKind::Task && ws.state.time_entries_shown) {
-        const TaskRecord& task = ws.store.lists.tasks[ref.index];
-        if (task.running) {
-            show_error(ws, "Please stop the timer");
-            show_item_keeping_notes(ws, position);
-            return;
-        }
-        QTreeWidgetItem* current = ws.list->currentItem();
-        const int row = current ? ws.list->indexOfTopLevelItem(current) : -1;
-        for (std::size_t e : ws.store.children().entries_of_task(ref.index)) {
-            if (ws.store.lists.entries[e].list_row != row)
-                continue;
-            if (delete_time_entry_record(ws.store, e) != 0)
-                show_error(ws, "Could not write to Database");
-            break;
-        }
+    // Only a time entry row the user selected: the current row may be one nobody chose (a Time
+    // cell edit makes row 0 current without selecting it). Without one nothing happens.
+    const QList<QTreeWidgetItem*> selected = ws.list->selectedItems();
+    const int row = selected.size() == 1 ? ws.list->indexOfTopLevelItem(selected.front()) : -1;
+    if (ref.kind != RecordKind::Task || !ws.state.time_entries_shown || row < 0)
+        return;
+    if (!confirm_deletion(ws))
+        return;
+    const TaskRecord& task = ws.store.lists.tasks[ref.index];
+    if (task.running) {
+        show_error(ws, "Please stop the timer");
+        show_item_keeping_notes(ws, position);
+        return;
+    }
+    for (std::size_t e : ws.store.children().entries_of_task(ref.index)) {
+        if (ws.store.lists.entries[e].list_row != row)
+            continue;
+        if (delete_time_entry_record(ws.store, e) != 0)
+            show_error(ws, "Could not write to Database");
+        break;
     }
     show_item_keeping_notes(ws, position);
 }

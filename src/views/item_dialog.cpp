@@ -123,7 +123,8 @@ const DialogLayout& layout_of(int window) {
 QDateEdit* make_picker(QWidget* parent, const Clock& clock) {
     auto* picker = new QDateEdit(parent);
     picker->setCalendarPopup(true);
-    picker->setDateRange(QDate(1970, 1, 1), QDate(2038, 1, 18));
+    // Every day a date value can hold: the last, 2038-01-19, ends at 03:14:07.
+    picker->setDateRange(QDate(1970, 1, 1), QDate(2038, 1, 19));
     const WallTime now = clock.wall_now();
     picker->setDate(QDate(now.year, now.month, now.day));
     return picker;
@@ -145,7 +146,9 @@ void centre_over_active_window(QWidget* dialog, QWidget* owner) {
 } // namespace
 
 ItemDialog::ItemDialog(Workspace& ws, int window)
-    : QWidget(ws.main_window, Qt::Window), ws_(ws), window_(window) {
+    // A dialog-type window: the window system keeps it above the main window that owns it
+    // (on X11 only dialogs get WM_TRANSIENT_FOR); it stays non-modal.
+    : QWidget(ws.main_window, Qt::Dialog), ws_(ws), window_(window) {
     const DialogLayout& layout = layout_of(window);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QString::number(window));
@@ -229,6 +232,25 @@ ItemDialog::ItemDialog(Workspace& ws, int window)
     connect(escape, &QShortcut::activated, this, [post, escape_event] { post(escape_event); });
 
     centre_over_active_window(this, ws.main_window);
+}
+
+void ItemDialog::remember_shown_values() {
+    remembered_ = true;
+    shown_rate_ = rate_ ? rate_->text() : QString();
+    shown_start_ = start_ ? start_->date() : QDate();
+    shown_end_ = end_ ? end_->date() : QDate();
+}
+
+bool ItemDialog::rate_unchanged() const {
+    return remembered_ && rate_ && rate_->text() == shown_rate_;
+}
+
+bool ItemDialog::start_unchanged() const {
+    return remembered_ && start_ && start_->date() == shown_start_;
+}
+
+bool ItemDialog::end_unchanged() const {
+    return remembered_ && end_ && end_->date() == shown_end_;
 }
 
 void ItemDialog::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,8 @@
 // controls carrying their ids as objectName, OK / Cancel / Return / Escape raised as events.
 #include "views/workspace.h"
 
+#include <QDate>
+#include <QString>
 #include <QWidget>
 
 class QCheckBox;
@@ -10,6 +12,14 @@ class QDateEdit;
 class QLineEdit;
 
 namespace olv {
+
+// What an open dialog's OK saves. Each dialog keeps its own, so opening another dialog or
+// selecting another item never changes where its record goes.
+struct DialogTarget {
+    DialogMode mode = DialogMode::New;
+    Key record = 0; // edit: the key of the record shown
+    Key parent = 0; // new: the client, project or objective chosen; 0 for a new client
+};
 
 class ItemDialog final : public QWidget {
     Q_OBJECT
@@ -27,6 +37,16 @@ public:
     QCheckBox* completed_box() const { return completed_; }
     QCheckBox* accepted_box() const { return accepted_; }
 
+    const DialogTarget& target() const { return target_; }
+    void set_target(const DialogTarget& target) { target_ = target; }
+
+    // The rate text and days the fields showed when an edit opened, so that OK keeps a stored
+    // value the user left alone (a rate of 12.345 shown as 12.35, a date with a time of day).
+    void remember_shown_values();
+    bool rate_unchanged() const;
+    bool start_unchanged() const;
+    bool end_unchanged() const;
+
 protected:
     // The close box discards what was typed, as Cancel does.
     void closeEvent(QCloseEvent* event) override;
@@ -40,6 +60,11 @@ private:
     QDateEdit* end_ = nullptr;
     QCheckBox* completed_ = nullptr;
     QCheckBox* accepted_ = nullptr;
+    DialogTarget target_;
+    bool remembered_ = false;
+    QString shown_rate_;
+    QDate shown_start_;
+    QDate shown_end_;
 };
 
 // Opens the dialog of window 63, 72, 79 or 85 empty, in place of one that is open already.

@@ -35,33 +35,4 @@ bool QtPrompter::choose_printer(QWidget* parent, QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-void ScriptedPrompter::message(QWidget*, const QString& title, const QString& text) {
-    shown.append({title, text});
-}
-
-bool ScriptedPrompter::confirm(QWidget*, const QString& title, const QString& text) {
-    shown.append({title, text});
-    return confirm_answer;
-}
-
-QString ScriptedPrompter::save_file_name(QWidget*, const QString&, const QString&, const QString&,
-                                         const QString&) {
-    return file_name;
-}
-
-bool ScriptedPrompter::choose_printer(QWidget*, QPrinter& printer) {
-    if (printer_output.isEmpty())
-        return false;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(printer_output);
-    return true;
-}
-
-QStringList ScriptedPrompter::texts() const {
-    QStringList result;
-    for (const auto& s : shown)
-        result << s.text;
-    return result;
-}
-
 } // namespace olv

@@ -2,7 +2,6 @@
 // Modal windows (message boxes, the save-file dialog, the printer dialog) go through this
 // interface so tests can answer them and read what they said.
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 class QPrinter;
@@ -31,26 +30,6 @@ public:
     QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& name, const QString& filter) override;
     bool choose_printer(QWidget* parent, QPrinter& printer) override;
-};
-
-// Answers from a script and remembers every question; for tests and benchmarks.
-class ScriptedPrompter final : public Prompter {
-public:
-    struct Shown {
-        QString title;
-        QString text;
-    };
-    QList<Shown> shown;         // every message and confirmation, in order
-    bool confirm_answer = true; // answer to every confirmation
-    QString file_name;          // answer to the save-file dialog
-    QString printer_output;     // PDF file for the printer dialog; empty means cancel
-
-    void message(QWidget* parent, const QString& title, const QString& text) override;
-    bool confirm(QWidget* parent, const QString& title, const QString& text) override;
-    QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
-                           const QString& name, const QString& filter) override;
-    bool choose_printer(QWidget* parent, QPrinter& printer) override;
-    QStringList texts() const;
 };
 
 } // namespace olv

@@ -5,6 +5,7 @@
 #include "views/images.h"
 #include "views/timer.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QProxyStyle>
@@ -96,6 +97,34 @@ public:
         }
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
+};
+
+// A left click on empty tree space would clear the selection but leave the current item, on
+// which New, Edit, Delete and the timer go on acting. Such clicks are dropped, so the item the
+// commands act on stays highlighted.
+class EmptySpaceClicks final : public QObject {
+public:
+    explicit EmptySpaceClicks(QTreeWidget* tree) : QObject(tree), tree_(tree) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton && !tree_->itemAt(mouse->position().toPoint()))
+                return true;
+            break;
+        }
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QTreeWidget* tree_;
 };
 
 void append_depth_first(QTreeWidgetItem* item, std::vector<QTreeWidgetItem*>& out) {
@@ -239,6 +268,8 @@ void setup_item_tree(QTreeWidget* tree) {
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     tree->setPalette(palette);
     tree->setAutoFillBackground(true);
+
+    tree->viewport()->installEventFilter(new EmptySpaceClicks(tree));
 }
 
 void rebuild_tree(Workspace& ws, std::int32_t select_key, RecordKind select_kind) {

@@ -21,6 +21,7 @@ namespace olv {
 
 class Page;
 
+// Whether an item dialog's OK inserts a new record or changes the one it was opened for.
 enum class DialogMode { New, Edit };
 
 struct ViewState {
@@ -29,11 +30,6 @@ struct ViewState {
     bool is_printing = false;
     // Tree position whose notes the notes box shows.
     std::int32_t previous_selection = 0;
-    DialogMode dialog_mode = DialogMode::New;
-    // Parents chosen by New Item for the next insert.
-    Key parent_client = 0;
-    Key parent_project = 0;
-    Key parent_objective = 0;
 };
 
 struct Workspace {

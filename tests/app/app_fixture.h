@@ -5,9 +5,9 @@
 #include "app/dispatch.h"
 #include "app/main_window.h"
 #include "common/clock.h"
+#include "scripted_prompter.h"
 #include "store/operations.h"
 #include "views/ids.h"
-#include "views/prompter.h"
 
 #include <QApplication>
 #include <QDir>

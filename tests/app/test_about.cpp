@@ -1,5 +1,6 @@
 // The About window: its contents, and that only its OK button closes it. The user guide that
 // Help > User Guide opens beside the program.
+#include "app/dispatch.h"
 #include "app/preferences_window.h"
 #include "print/test_print_fixture.h"
 #include "test_registry.h"
@@ -16,11 +17,11 @@ using namespace olv::testing;
 
 namespace {
 
+// The window's button goes through the dispatcher's routing of window events.
 void route_about(PrintFixture& f) {
     f.ws->post_event = [&f](const Event& event) {
         f.posted.push_back(event);
-        if (event.type == EventType::Control && event.id == id::AboutOk)
-            close_window(*f.ws, id::AboutWindow);
+        dispatch_window_event(*f.ws, event);
     };
 }
 

@@ -1,8 +1,9 @@
 // The Preferences window: what it shows, what OK changes everywhere, and what Cancel keeps.
+#include "app/dispatch.h"
 #include "app/preferences_window.h"
 #include "print/print_view.h"
-#include "print/todo_view.h"
 #include "print/test_print_fixture.h"
+#include "print/todo_view.h"
 #include "test_registry.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
@@ -21,16 +22,11 @@ using namespace olv::testing;
 
 namespace {
 
-// Routes the window's buttons as the shell's dispatcher does.
+// The window's buttons go through the dispatcher's routing of window events.
 void route_preferences(PrintFixture& f) {
     f.ws->post_event = [&f](const Event& event) {
         f.posted.push_back(event);
-        if (event.type != EventType::Control)
-            return;
-        if (event.id == id::PreferencesOk)
-            apply_preferences(*f.ws);
-        else if (event.id == id::PreferencesCancel)
-            close_window(*f.ws, id::PreferencesWindow);
+        dispatch_window_event(*f.ws, event);
     };
 }
 

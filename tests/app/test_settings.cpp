@@ -1,9 +1,9 @@
 #include "app/input_box.h"
 #include "app/settings_store.h"
 #include "file_access.h"
+#include "scripted_prompter.h"
 #include "test_registry.h"
 #include "views/ids.h"
-#include "views/prompter.h"
 
 #include <QApplication>
 #include <QFile>

@@ -5,9 +5,9 @@
 #include "common/clock.h"
 #include "common/dates.h"
 #include "print/page.h"
+#include "scripted_prompter.h"
 #include "store/operations.h"
 #include "views/details.h"
-#include "views/prompter.h"
 #include "views/tree.h"
 #include "views/workspace.h"
 

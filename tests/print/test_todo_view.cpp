@@ -224,6 +224,56 @@ private slots:
         for (int i = 0; i < 80; ++i)
             QCOMPARE(steps[i], QStringLiteral("-Step%1").arg(i + 1, 2, 10, QLatin1Char('0')));
     }
+
+    // A long title is cut before the due column, at every level, so its date stays readable.
+    void a_long_title_is_cut_before_the_due_column() {
+        PrintFixture f;
+        const auto long_title = [](const char* first) {
+            std::string title =
+                std::string(first) + " alpha beta gamma delta epsilon zeta eta theta iota kappa";
+            title.resize(77, 'x');
+            return title;
+        };
+        const std::vector<std::string> titles{long_title("Project"), long_title("Objective"),
+                                              long_title("Task")};
+        const Key acme = f.add_client("Acme", 40);
+        const Key o = f.add_objective(f.add_project(acme, titles[0], 40), titles[1]);
+        // Overdue, so its date is the wider red one.
+        f.add_task(o, titles[2], december(9));
+        f.rebuild();
+        const QString pdf = f.dir.filePath(QStringLiteral("long.pdf"));
+        const auto log = print_todo(f, pdf);
+
+        // Each title is printed shortened: a beginning of the whole.
+        QStringList printed;
+        for (const PrintedText& t : log)
+            for (const std::string& title : titles)
+                if (t.text.size() > 10 && ("-" + title).rfind(t.text, 0) == 0)
+                    printed << QString::fromStdString(t.text);
+        QCOMPARE(printed.size(), 3);
+        for (const QString& text : printed)
+            QVERIFY2(text.size() < 78, qPrintable(text));
+
+        // On paper no word of a title reaches the due date of its line.
+        const std::vector<PdfPage> pages = pdf_words(pdf);
+        QCOMPARE(pages.size(), std::size_t(1));
+        const auto same_line = [](const PdfWord& a, const PdfWord& b) {
+            return std::abs(a.y_min - b.y_min) < 2;
+        };
+        int dated_lines = 0;
+        for (const PdfWord& due : pages[0].words) {
+            if (due.text != QLatin1String("OVERDUE") && due.text != QLatin1String("Due"))
+                continue;
+            const PdfWord* head = pages[0].find(QStringLiteral("Description"));
+            if (head && same_line(*head, due))
+                continue;
+            ++dated_lines;
+            for (const PdfWord& word : pages[0].words)
+                if (same_line(word, due) && word.x_min < due.x_min)
+                    QVERIFY2(word.x_max < due.x_min, qPrintable(word.text));
+        }
+        QCOMPARE(dated_lines, 3);
+    }
 };
 
 OLV_TEST_CLASS(ToDoViewTest)

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QTest>
+#include <limits>
 
 using namespace olv;
 
@@ -178,6 +179,64 @@ private slots:
     }
 };
 
+// A rate that is not finite has no SQL form. The builder refuses the statement, the access
+// layer refuses the empty text it gets, and the database keeps what it held.
+class NonFiniteRateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void refused_on_a_real_database_data() {
+        QTest::addColumn<double>("rate");
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+        QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity();
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN();
+    }
+    void refused_on_a_real_database() {
+        QFETCH(double, rate);
+        testing::NewDatabase d;
+        QCOMPARE(d.store.db.execute(insert_client_sql(7, "Acme", 40)), 0);
+        QCOMPARE(d.store.db.execute(insert_project_sql(8, "Site", 7, 0, 0, 40)), 0);
+
+        ClientRecord client;
+        client.key = 7;
+        client.client_name = "Acme Ltd";
+        client.client_rate = rate;
+        ProjectRecord project;
+        project.key = 8;
+        project.project_title = "Shop";
+        project.client_key = 7;
+        project.project_rate = rate;
+        for (const std::string& statement :
+             {insert_client_sql(9, "Bolt", rate), insert_project_sql(10, "Web", 7, 0, 0, rate),
+              update_sql(client), update_sql(project)}) {
+            QCOMPARE(statement, std::string());
+            QVERIFY(!AccessLayer::succeeded(d.store.db.execute(statement)));
+        }
+
+        testing::Probe probe(d.path);
+        QCOMPARE(probe.column("SELECT client_name || ' ' || client_rate FROM clients"),
+                 QStringList{"Acme 40.0"});
+        QCOMPARE(probe.column("SELECT project_title || ' ' || project_rate FROM project"),
+                 QStringList{"Site 40.0"});
+    }
+
+    // The flush reports such a record as not written and keeps it for the next try.
+    void flush_keeps_the_record_modified() {
+        testing::NewDatabase d;
+        QCOMPARE(d.store.db.execute(insert_client_sql(7, "Acme", 40)), 0);
+        QCOMPARE(load_all_records(d.store), LoadStatus::Loaded);
+        ClientRecord& client = d.store.lists.clients.at(0);
+        client.client_rate = std::numeric_limits<double>::infinity();
+        client.modified = true;
+        const FlushResult result = flush(d.store);
+        QCOMPARE(result.failed_records, 1);
+        QVERIFY(client.modified);
+        QCOMPARE(testing::Probe(d.path).value("SELECT client_rate FROM clients"),
+                 QStringLiteral("40.0"));
+    }
+};
+
 OLV_TEST_CLASS(StatementTextTest)
+OLV_TEST_CLASS(NonFiniteRateTest)
 
 #include "test_statements.moc"

@@ -1,8 +1,10 @@
 // OK in the item dialogs: the checks, the inserts and the edits.
+#include "common/text.h"
 #include "test_registry.h"
 #include "view_helpers.h"
 #include "views/item_commands.h"
 
+#include <QDateEdit>
 #include <QTest>
 
 using namespace olv;
@@ -115,7 +117,7 @@ private slots:
         QCOMPARE(f.dialog(window), dialog);
         QCOMPARE(dialog->title_field()->text(), title);
         QCOMPARE(record_count(*f.store, window), before);
-        QCOMPARE(f.ws->state.dialog_mode, DialogMode::New);
+        QCOMPARE(dialog->target().mode, DialogMode::New);
     }
 
     void a_new_record_is_stored_as_typed_and_selected() {
@@ -130,7 +132,7 @@ private slots:
         dialog->end_picker()->setDate(QDate(2004, 3, 31));
         click_button(dialog, id::ProjectOk);
         QCOMPARE(f.tree->currentItem()->text(0), QStringLiteral("Bob's \"big\" shop"));
-        QCOMPARE(f.ws->state.dialog_mode, DialogMode::Edit);
+        QVERIFY(!f.dialog(id::ProjectDialog));
         const RecordRef ref = current_record(*f.ws);
         QCOMPARE(ref.kind, RecordKind::Project);
         const ProjectRecord& p = f.store->lists.projects[ref.index];
@@ -177,8 +179,10 @@ private slots:
         QCOMPARE(f.store->db.execute("ALTER TABLE objectives RENAME TO kept_aside"), 0);
         click_button(dialog, id::ObjectiveOk);
         QCOMPARE(f.messages(), QStringList{"Could not write to Database"});
+        // The box belongs to the dialog, which stays in front.
+        QCOMPARE(f.prompter.shown.at(0).parent.data(), static_cast<QWidget*>(dialog));
         QCOMPARE(f.dialog(id::ObjectiveDialog), dialog);
-        QCOMPARE(f.ws->state.dialog_mode, DialogMode::New);
+        QCOMPARE(dialog->target().mode, DialogMode::New);
         QCOMPARE(f.store->lists.objectives.size(), std::size_t(1));
 
         // Once the database takes it, the same OK inserts the objective, not an edit of "Web".
@@ -281,30 +285,185 @@ private slots:
         QVERIFY(t.modified);
     }
 
-    void ok_acts_on_whatever_is_selected_when_pressed() {
+    void a_cancelled_new_leaves_a_later_edit_alone() {
         ViewsFixture f;
         const Small s(f);
         f.add_client("Bolt", 20);
-        // New for one client, cancelled; Edit of another client then changes that one only.
         f.select("Acme");
         new_item(*f.ws, current_position(*f.ws));
         click_button(f.dialog(id::ProjectDialog), id::ProjectCancel);
         f.select("Bolt");
         edit_item(*f.ws);
         type_into(f.dialog(id::ClientDialog), id::ClientName, QStringLiteral("Bolt & Co"));
-        // Another item of a different level: OK leaves the dialog open and changes nothing.
-        f.select("Web");
-        click_button(f.dialog(id::ClientDialog), id::ClientOk);
-        QVERIFY(f.dialog(id::ClientDialog));
-        QVERIFY(f.item("Bolt"));
-        // Another client: OK changes that one.
-        f.select("Acme");
         click_button(f.dialog(id::ClientDialog), id::ClientOk);
         QVERIFY(!f.dialog(id::ClientDialog));
         QVERIFY(f.item("Bolt & Co"));
+        QVERIFY(f.item("Acme"));
         QCOMPARE(f.store->lists.clients.size(), std::size_t(2));
         QCOMPARE(f.store->lists.projects.size(), std::size_t(1));
         QVERIFY(f.messages().isEmpty());
+    }
+
+    // A rate is the number its text begins with: words the C library would read as infinity or
+    // "not a number", and numbers beyond a double, are 0. The record is stored, the flush
+    // succeeds, and a rename made with it is not lost.
+    void rates_that_are_not_numbers_are_0_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("edit");
+        for (const char* typed : {"inf", "Infinity", "nan", "info", "1e400", "-1e400"}) {
+            QTest::newRow(QByteArray("new client, ") + typed)
+                << QString::fromLatin1(typed) << false;
+            QTest::newRow(QByteArray("edited client, ") + typed)
+                << QString::fromLatin1(typed) << true;
+        }
+    }
+    void rates_that_are_not_numbers_are_0() {
+        QFETCH(QString, typed);
+        QFETCH(bool, edit);
+        ViewsFixture f;
+        const Small s(f);
+        f.select(edit ? "Acme" : "Robin");
+        if (edit)
+            edit_item(*f.ws);
+        else
+            new_item(*f.ws, current_position(*f.ws));
+        ItemDialog* dialog = f.dialog(id::ClientDialog);
+        type_into(dialog, id::ClientName, QStringLiteral("Zed"));
+        type_into(dialog, id::ClientRate, typed);
+        click_button(dialog, id::ClientOk);
+        QVERIFY(!f.dialog(id::ClientDialog));
+        flush_records(*f.ws);
+        QVERIFY(f.messages().isEmpty());
+        f.restart();
+        QStringList clients;
+        for (const ClientRecord& c : f.store->lists.clients)
+            clients << QStringLiteral("%1 %2")
+                           .arg(QString::fromStdString(c.client_name))
+                           .arg(QString::fromStdString(two_decimals(c.client_rate)));
+        QCOMPARE(clients, edit ? QStringList{"Zed 0.00"} : (QStringList{"Acme 30.00", "Zed 0.00"}));
+    }
+
+    // Stored values the dialog cannot show exactly (the last valid day, a time of day, a rate of
+    // three decimals) survive an OK on a dialog the user left alone.
+    void an_unchanged_ok_changes_no_stored_value_data() {
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("columns");
+        QTest::addColumn<QString>("values");
+        QTest::addColumn<QDate>("start_shown");
+        QTest::addColumn<QDate>("end_shown");
+        // 2038-01-19 00:00:00 and 03:14:07, the last second a date value holds.
+        QTest::newRow("project on the last valid day")
+            << id::ProjectDialog << "Web"
+            << "project"
+            << "project_date, project_end"
+            << "2147472000|2147483647" << QDate(2038, 1, 19) << QDate(2038, 1, 19);
+        QTest::newRow("project rate of three decimals, dates with a time of day")
+            << id::ProjectDialog << "Web"
+            << "project"
+            << "project_date, project_end, project_rate"
+            << "1078144496|1080756000|12.345" << QDate(2004, 3, 1) << QDate(2004, 3, 31);
+        QTest::newRow("objective on the last valid day")
+            << id::ObjectiveDialog << "Build"
+            << "objectives"
+            << "ob_date, ob_end"
+            << "2147472000|2147483647" << QDate(2038, 1, 19) << QDate(2038, 1, 19);
+        QTest::newRow("task on the last valid day")
+            << id::TaskDialog << "Code"
+            << "task"
+            << "task_date, task_end"
+            << "2147472000|2147483647" << QDate(2038, 1, 19) << QDate(2038, 1, 19);
+        QTest::newRow("client rate of three decimals") << id::ClientDialog << "Acme"
+                                                       << "clients"
+                                                       << "client_rate"
+                                                       << "12.345" << QDate() << QDate();
+    }
+    void an_unchanged_ok_changes_no_stored_value() {
+        QFETCH(int, window);
+        QFETCH(QString, item);
+        QFETCH(QString, table);
+        QFETCH(QString, columns);
+        QFETCH(QString, values);
+        QFETCH(QDate, start_shown);
+        QFETCH(QDate, end_shown);
+        ViewsFixture f;
+        const Small s(f);
+        const QStringList names = columns.split(QStringLiteral(", "));
+        const QStringList given = values.split(QLatin1Char('|'));
+        QStringList assignments;
+        for (int i = 0; i < names.size(); ++i)
+            assignments << names[i] + QStringLiteral(" = ") + given[i];
+        f.run(QStringLiteral("UPDATE %1 SET %2").arg(table, assignments.join(", ")).toStdString());
+        const auto stored = [&f, &table, &columns] {
+            if (f.store->db.query_table(
+                    QStringLiteral("SELECT %1 FROM %2").arg(columns, table).toStdString()) != 0)
+                return QStringLiteral("<query failed>");
+            QStringList cells;
+            for (int c = 0; c < f.store->db.column_count(); ++c)
+                cells << QString::fromStdString(f.store->db.cell_text(1, c));
+            return cells.join(QLatin1Char('|'));
+        };
+        const QString before = stored();
+
+        f.select(item.toUtf8().constData());
+        edit_item(*f.ws);
+        ItemDialog* dialog = f.dialog(window);
+        QVERIFY(dialog);
+        if (dialog->start_picker()) {
+            QCOMPARE(dialog->start_picker()->date(), start_shown);
+            QCOMPARE(dialog->end_picker()->date(), end_shown);
+        }
+        click_button(dialog, ok_of(window));
+        QVERIFY(f.messages().isEmpty());
+        QVERIFY(!f.dialog(window));
+        f.restart();
+        QCOMPARE(stored(), before);
+    }
+
+    // After a refusal the dialog is current again, over the main window, with the focus in the
+    // field refused, so what the user types next goes there.
+    void a_refusal_gives_the_focus_back_to_the_refused_field_data() {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<bool>("with_title");
+        QTest::addColumn<QString>("refused"); // a field id, or "end" for the end picker
+        QTest::newRow("client without a name") << "Robin" << id::ClientDialog << false << "64";
+        QTest::newRow("project without a title") << "Acme" << id::ProjectDialog << false << "73";
+        QTest::newRow("project ending first") << "Acme" << id::ProjectDialog << true << "end";
+        QTest::newRow("objective without a title") << "Web" << id::ObjectiveDialog << false << "80";
+        QTest::newRow("objective ending first") << "Web" << id::ObjectiveDialog << true << "end";
+        QTest::newRow("task without a title") << "Build" << id::TaskDialog << false << "86";
+        QTest::newRow("task ending first") << "Build" << id::TaskDialog << true << "end";
+    }
+    void a_refusal_gives_the_focus_back_to_the_refused_field() {
+        QFETCH(QString, selected);
+        QFETCH(int, window);
+        QFETCH(bool, with_title);
+        QFETCH(QString, refused);
+        ViewsFixture f;
+        const Small s(f);
+        f.select(selected.toUtf8().constData());
+        new_item(*f.ws, current_position(*f.ws));
+        ItemDialog* dialog = f.dialog(window);
+        QVERIFY(dialog);
+        if (with_title)
+            type_into(dialog, dialog->title_field()->objectName().toInt(), QStringLiteral("T"));
+        if (dialog->end_picker())
+            dialog->end_picker()->setDate(dialog->start_picker()->date().addDays(-1));
+        // The main window is current when the user presses OK with the mouse.
+        f.main_window.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &f.main_window);
+        click_button(dialog, ok_of(window));
+
+        QCOMPARE(f.prompter.shown.size(), 1);
+        QCOMPARE(f.prompter.shown.at(0).parent.data(), static_cast<QWidget*>(dialog));
+        QWidget* field = refused == QLatin1String("end")
+                             ? static_cast<QWidget*>(dialog->end_picker())
+                             : dialog->findChild<QWidget*>(refused);
+        QVERIFY(field);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(dialog));
+        QTRY_COMPARE(QApplication::focusWidget(), field);
     }
 
     void notes_typed_before_an_insert_stay_with_their_item() {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QScopeGuard>
 #include <QTest>
+#include <QWindow>
 
 using namespace olv;
 using namespace olv::testing;
@@ -113,11 +114,15 @@ private slots:
                 QCOMPARE(picker->date(), QDate(2026, 12, 10));
                 QVERIFY(picker->calendarPopup());
                 QCOMPARE(picker->minimumDate(), QDate(1970, 1, 1));
-                QCOMPARE(picker->maximumDate(), QDate(2038, 1, 18));
+                // 2038-01-19 is the last day a date value holds.
+                QCOMPARE(picker->maximumDate(), QDate(2038, 1, 19));
             }
         }
-        // The main window goes on working while a dialog is open.
+        // The main window goes on working while a dialog is open, which stays above it.
         QVERIFY(!dialog->isModal());
+        QVERIFY(dialog->windowHandle());
+        QCOMPARE(dialog->windowHandle()->transientParent(), f.main_window.windowHandle());
+        QCOMPARE(dialog->windowType(), Qt::Dialog);
     }
 
     void every_label_shows_its_whole_text_data() {

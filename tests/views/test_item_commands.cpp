@@ -72,23 +72,19 @@ private slots:
         QFETCH(QString, rate);
         ViewsFixture f;
         const Small s(f);
-        f.ws->state.dialog_mode = DialogMode::Edit;
-        f.ws->state.parent_client = 99;
         f.select(selected.toUtf8().constData());
         new_item(*f.ws, current_position(*f.ws));
         for (int w : {id::ClientDialog, id::ProjectDialog, id::ObjectiveDialog, id::TaskDialog})
             QCOMPARE(f.dialog(w) != nullptr, w == window);
-        const ViewState& state = f.ws->state;
-        QCOMPARE(state.parent_client, window == id::ProjectDialog ? s.acme : 0);
-        QCOMPARE(state.parent_project, window == id::ObjectiveDialog ? s.web : 0);
-        QCOMPARE(state.parent_objective, window == id::TaskDialog ? s.build : 0);
-        if (!window) {
-            // Tasks have no children: the mode stays as it was.
-            QCOMPARE(state.dialog_mode, DialogMode::Edit);
-            return;
-        }
-        QCOMPARE(state.dialog_mode, DialogMode::New);
+        if (!window)
+            return; // tasks have no children
         ItemDialog* dialog = f.dialog(window);
+        QCOMPARE(dialog->target().mode, DialogMode::New);
+        const Key parent = window == id::ProjectDialog     ? s.acme
+                           : window == id::ObjectiveDialog ? s.web
+                           : window == id::TaskDialog      ? s.build
+                                                           : 0;
+        QCOMPARE(dialog->target().parent, parent);
         QCOMPARE(dialog->title_field()->text(), QString());
         QCOMPARE(dialog->focusWidget(), dialog->title_field());
         if (dialog->rate_field())
@@ -123,7 +119,8 @@ private slots:
         edit_item(*f.ws);
         ItemDialog* dialog = f.dialog(id::TaskDialog);
         QVERIFY(dialog);
-        QCOMPARE(f.ws->state.dialog_mode, DialogMode::Edit);
+        QCOMPARE(dialog->target().mode, DialogMode::Edit);
+        QCOMPARE(dialog->target().record, s.code);
         QCOMPARE(dialog->title_field()->text(), QStringLiteral("Code"));
         QCOMPARE(dialog->start_picker()->date(), QDate(2004, 3, 1));
         QCOMPARE(dialog->end_picker()->date(), QDate(2004, 3, 31));
@@ -266,6 +263,32 @@ private slots:
         f.list->setCurrentItem(f.list->topLevelItem(0));
         delete_time_entry(*f.ws);
         QCOMPARE(f.entries_of("Code").size(), std::size_t(1));
+    }
+
+    // After a Time cell edit the first row is the list's current row without being selected;
+    // Delete then acts on no entry and asks nothing. A selected row is deleted, and only it.
+    void only_a_selected_time_entry_is_deleted() {
+        ViewsFixture f;
+        const Small s(f);
+        f.select("Code");
+        double_click_cell(f.list, 1, 1);
+        QLineEdit* editor = cell_editing(*f.ws).editor;
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("00:05:00"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(f.list->selectedItems().isEmpty());
+        QVERIFY(f.list->currentItem());
+
+        delete_time_entry(*f.ws);
+        QVERIFY(f.messages().isEmpty());
+        QCOMPARE(f.entries_of("Code").size(), std::size_t(2));
+        QCOMPARE(count_rows(*f.store, "task_detail"), 2);
+
+        f.list->topLevelItem(1)->setSelected(true);
+        delete_time_entry(*f.ws);
+        QCOMPARE(f.messages(), QStringList{"Please Confirm Deletion"});
+        QCOMPARE(f.rows(), QStringList{"01/12/2026|00:01:00|No|£40.00|£0.67|"});
+        QCOMPARE(count_rows(*f.store, "task_detail"), 1);
     }
 };
 

@@ -258,6 +258,38 @@ private slots:
         QVERIFY(changes.count() > 0);
         QCOMPARE(shown_image(f.item("Alpha")), image::Complete);
     }
+
+    // A click on empty tree space keeps the item the commands act on highlighted; a click on
+    // an item still selects it.
+    void a_click_on_empty_space_keeps_the_selection_data() {
+        QTest::addColumn<bool>("double_click");
+        QTest::newRow("click") << false;
+        QTest::newRow("double click") << true;
+    }
+    void a_click_on_empty_space_keeps_the_selection() {
+        QFETCH(bool, double_click);
+        ViewsFixture f;
+        const Hierarchy h(f);
+        f.select("Web");
+        QTreeWidgetItem* web = f.item("Web");
+        QVERIFY(web->isSelected());
+        const QPoint below_every_item(5, f.tree->viewport()->height() - 3);
+        QVERIFY(!f.tree->itemAt(below_every_item));
+        if (double_click)
+            QTest::mouseDClick(f.tree->viewport(), Qt::LeftButton, {}, below_every_item);
+        else
+            QTest::mouseClick(f.tree->viewport(), Qt::LeftButton, {}, below_every_item);
+        QCOMPARE(f.tree->currentItem(), web);
+        QVERIFY(web->isSelected());
+        QCOMPARE(f.tree->selectedItems(), QList<QTreeWidgetItem*>{web});
+        QCOMPARE(current_position(*f.ws), f.position_of("Web"));
+
+        QTreeWidgetItem* acme = f.item("Acme");
+        QTest::mouseClick(f.tree->viewport(), Qt::LeftButton, {},
+                          f.tree->visualItemRect(acme).center());
+        QCOMPARE(f.tree->currentItem(), acme);
+        QCOMPARE(f.tree->selectedItems(), QList<QTreeWidgetItem*>{acme});
+    }
 };
 
 OLV_TEST_CLASS(TreeTest)

@@ -1,17 +1,18 @@
 #pragma once
 // A Workspace on a real database file in a temporary folder: the real tree, detail list and notes
-// box in a shown window, a scripted prompter and a manual clock. Events the dialogs raise go to
-// a small router that does what the program's dispatcher does with them.
+// box in a shown window, a scripted prompter and a manual clock. Events the dialogs raise go
+// through the dispatcher's own routing of dialog events.
 #include "common/clock.h"
 #include "common/dates.h"
 #include "reports/format.h"
+#include "scripted_prompter.h"
 #include "store/operations.h"
 #include "views/details.h"
+#include "views/dialog_events.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
 #include "views/item_dialog.h"
 #include "views/list_editing.h"
-#include "views/prompter.h"
 #include "views/timer.h"
 #include "views/tree.h"
 #include "views/workspace.h"
@@ -79,7 +80,7 @@ struct ViewsFixture {
         ws->user_name = [] { return std::string("Robin"); };
         ws->post_event = [this](const Event& event) {
             posted.push_back(event);
-            route(event);
+            route_dialog_event(*ws, event);
         };
         rebuild_tree(*ws, -1);
     }
@@ -92,55 +93,6 @@ struct ViewsFixture {
         QVERIFY(store->db.open_database(database_path().toStdString()) != nullptr);
         QCOMPARE(load_all_records(*store), LoadStatus::Loaded);
         rebuild_tree(*ws, -1);
-    }
-
-    void route(const Event& e) {
-        if (e.type == EventType::Control) {
-            switch (e.id) {
-            case id::ClientOk:
-                return save_client_dialog(*ws);
-            case id::ProjectOk:
-                return save_project_dialog(*ws);
-            case id::ObjectiveOk:
-                return save_objective_dialog(*ws);
-            case id::TaskOk:
-                return save_task_dialog(*ws);
-            case id::ClientCancel:
-                return close_window(*ws, id::ClientDialog);
-            case id::ProjectCancel:
-                return close_window(*ws, id::ProjectDialog);
-            case id::ObjectiveCancel:
-                return close_window(*ws, id::ObjectiveDialog);
-            case id::TaskCancel:
-                return close_window(*ws, id::TaskDialog);
-            case id::TaskAcceptedBox:
-                return task_accepted_clicked(*ws);
-            default:
-                return;
-            }
-        }
-        if (e.type == EventType::Menu) {
-            switch (e.id) {
-            case id::ProjectReturn:
-                return save_project_dialog(*ws);
-            case id::ObjectiveReturn:
-                return save_objective_dialog(*ws);
-            case id::TaskReturn:
-                return save_task_dialog(*ws);
-            case id::ClientReturn:
-                return save_client_dialog(*ws);
-            case id::ProjectEscape:
-                return close_window(*ws, id::ProjectDialog);
-            case id::ObjectiveEscape:
-                return close_window(*ws, id::ObjectiveDialog);
-            case id::TaskEscape:
-                return close_window(*ws, id::TaskDialog);
-            case id::ClientEscape:
-                return close_window(*ws, id::ClientDialog);
-            default:
-                return;
-            }
-        }
     }
 
     DateValue now() const { return current_date(clock); }
