@@ -1,8 +1,8 @@
 // Help > User Guide: the first "manual.pdf" of its folders goes to the document viewer; when
 // there is none, or no viewer can be started, a box says so and names the file.
 #include "app/dispatch.h"
+#include "scripted_prompter.h"
 #include "test_registry.h"
-#include "views/prompter.h"
 
 #include <QDir>
 #include <QFile>
