@@ -54,14 +54,18 @@ public:
     const QString& settings_key() const { return settings_key_; }
     const QString& database_path() const { return database_path_; }
     void set_database_path(const QString& path) { database_path_ = path; }
-    // Start directory + "default.db".
+    // "default.db" in the user's data folder.
     QString default_database_path() const;
+    // The database named on the command line, opened at start in place of the remembered one.
+    void set_database_argument(const QString& path) { database_argument_ = path; }
 
 signals:
     void finished(int exit_code);
 
 private:
     bool create_default_database();
+    void choose_database_argument();
+    void back_up_before_first_write();
     void end(int code);
     void close_modal_windows();
 
@@ -73,6 +77,7 @@ private:
     QString start_directory_;
     QString settings_key_;
     QString database_path_;
+    QString database_argument_;
     std::unique_ptr<MainWindow> main_window_;
     TerminationWatcher* termination_ = nullptr;
     bool ending_ = false;

@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/database_files.h"
+#include "app/file_commands.h"
 #include "app/preferences_window.h"
 #include "print/print_view.h"
 #include "print/todo_view.h"
@@ -191,6 +192,12 @@ void menu(Application& app, const Event& event, std::int32_t position) {
     case id::FileNew:
         new_database(app);
         break;
+    case id::FileOpen:
+        open_database(app);
+        break;
+    case id::FileSaveAs:
+        save_database_as(app);
+        break;
     case id::FilePrint:
         keep_typed_notes(ws);
         print_current_view(ws);
@@ -210,7 +217,7 @@ void menu(Application& app, const Event& event, std::int32_t position) {
     case id::HelpAbout:
         open_about(ws);
         break;
-    default: // "Open", "Save As" and "Update" do nothing
+    default: // "Update" does nothing
         break;
     }
 }

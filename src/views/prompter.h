@@ -21,6 +21,13 @@ public:
                                    const QString& name, const QString& filter) = 0;
     // The printer selection dialog; false when cancelled.
     virtual bool choose_printer(QWidget* parent, QPrinter& printer) = 0;
+    // The open-file dialog for an existing file; an empty text when cancelled. A prompter that
+    // never shows one answers as if cancelled.
+    virtual QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
+                                   const QString& filter) {
+        (void)parent, (void)title, (void)folder, (void)filter;
+        return {};
+    }
 };
 
 // The real windows: QMessageBox, QFileDialog, QPrintDialog.
@@ -31,6 +38,8 @@ public:
     QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& name, const QString& filter) override;
     bool choose_printer(QWidget* parent, QPrinter& printer) override;
+    QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& filter) override;
 };
 
 // Answers from a script and remembers every question; for tests and benchmarks.
@@ -44,12 +53,15 @@ public:
     bool confirm_answer = true; // answer to every confirmation
     QString file_name;          // answer to the save-file dialog
     QString printer_output;     // PDF file for the printer dialog; empty means cancel
+    QString open_name;          // answer to the open-file dialog
 
     void message(QWidget* parent, const QString& title, const QString& text) override;
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
     QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& name, const QString& filter) override;
     bool choose_printer(QWidget* parent, QPrinter& printer) override;
+    QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& filter) override;
     QStringList texts() const;
 };
 
