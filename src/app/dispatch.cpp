@@ -264,7 +264,11 @@ void save_sequence(Application& app) {
 
 void open_user_guide() {
     const QString name = QStringLiteral("manual.pdf");
-    for (const QString& folder : {QDir::currentPath(), QCoreApplication::applicationDirPath()}) {
+    // The working folder, beside the program in a build, then where it is installed.
+    const QString program = QCoreApplication::applicationDirPath();
+    for (const QString& folder :
+         {QDir::currentPath(), program,
+          QDir::cleanPath(program + QStringLiteral("/" OLV_GUIDE_FROM_PROGRAM))}) {
         const QFileInfo guide(QDir(folder), name);
         if (guide.isFile()) {
             QDesktopServices::openUrl(QUrl::fromLocalFile(guide.absoluteFilePath()));
