@@ -4,6 +4,7 @@
 #include "views/prompter.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Olvessa"));
     // The desktop finds the window's entry (its icon and name) by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("project.olvessa.Olvessa"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("project.olvessa.Olvessa")));
     // The main window's close handling ends the program, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
 
