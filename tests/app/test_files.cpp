@@ -5,6 +5,7 @@
 #include "views/tree.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QLockFile>
 
 using namespace olv;
@@ -403,7 +404,73 @@ private slots:
     }
 };
 
+// The real file dialogs, answered the way a user does: the dialog shows, a name is chosen, OK.
+class RealFileDialogTest : public QObject {
+    Q_OBJECT
+
+    struct Seen {
+        QFileDialog::AcceptMode accept_mode = QFileDialog::AcceptSave;
+        QFileDialog::FileMode file_mode = QFileDialog::AnyFile;
+        QStringList filters;
+        QString folder;
+        bool shown = false;
+    };
+
+    // Waits for the next file dialog, notes how it was set up and accepts `file` in it.
+    static void answer_next_dialog(QObject* context, const QString& file, Seen* seen) {
+        auto* poll = new QTimer(context);
+        QObject::connect(poll, &QTimer::timeout, context, [poll, file, seen] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            seen->shown = true;
+            seen->accept_mode = dialog->acceptMode();
+            seen->file_mode = dialog->fileMode();
+            seen->filters = dialog->nameFilters();
+            seen->folder = dialog->directory().absolutePath();
+            dialog->selectFile(file);
+            static_cast<QDialog*>(dialog)->accept(); // its OK button
+        });
+        poll->start(10);
+    }
+
+private slots:
+    void open_and_save_as_through_the_real_dialogs() {
+        AppFixture f;
+        f.prepare(one_of_each);
+        QtPrompter real;
+        QVERIFY(f.start(&real));
+        const QString theirs = f.path(QStringLiteral("theirs.db"));
+        make_theirs(f, theirs);
+
+        Seen open;
+        answer_next_dialog(&f.context, theirs, &open);
+        command(f, id::FileOpen);
+        QVERIFY(open.shown);
+        QCOMPARE(open.accept_mode, QFileDialog::AcceptOpen);
+        QCOMPARE(open.file_mode, QFileDialog::ExistingFile);
+        QCOMPARE(open.filters, QStringList{"Database (*.db)"});
+        QCOMPARE(open.folder, f.data_folder());
+        QCOMPARE(f.app->database_path(), theirs);
+
+        Seen save;
+        const QString copy = f.path(QStringLiteral("copy"));
+        answer_next_dialog(&f.context, copy, &save);
+        command(f, id::FileSaveAs);
+        QVERIFY(save.shown);
+        QCOMPARE(save.accept_mode, QFileDialog::AcceptSave);
+        QCOMPARE(save.filters, QStringList{"Database (*.db)"});
+        QCOMPARE(save.folder, f.dir.path());
+        QCOMPARE(f.app->database_path(), copy + ".db");
+        QCOMPARE(DatabaseProbe(copy + ".db").rows("SELECT client_name FROM clients"),
+                 QStringList{"Zeta"});
+    }
+};
+
 OLV_TEST_CLASS(OpenFileTest)
 OLV_TEST_CLASS(SaveAsTest)
 OLV_TEST_CLASS(FileArgumentTest)
+OLV_TEST_CLASS(RealFileDialogTest)
 #include "test_files.moc"
