@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <vector>
 
 namespace olv {
 
@@ -52,11 +53,15 @@ bool database_readable(const QString& path) {
         return false;
     if (file.size() == 0)
         return true;
-    Store probe;
-    if (!probe.db.load_engine() || !probe.db.open_database(path.toStdString()))
+    // The table list alone: loading every record here would double the time of every open.
+    AccessLayer probe;
+    if (!probe.load_engine() || !probe.open_database(path.toStdString()))
         return false;
-    const bool readable = load_all_records(probe) == LoadStatus::Loaded;
-    probe.db.close_current_database();
+    const int rc = probe.query_table(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND lower(name) IN "
+        "('users', 'clients', 'project', 'objectives', 'task', 'task_detail')");
+    const bool readable = rc == 0 && probe.row_count() == 1 && probe.cell_text(1, 0) != "0";
+    probe.close_current_database();
     return readable;
 }
 
@@ -88,7 +93,20 @@ void open_database(Application& app) {
         return;
     if (!lock_target(app, path))
         return;
+    const QString old_path = app.database_path();
+    RecordLists& lists = app.store().lists;
+    remember_running_tasks(app.workspace());
+    const std::vector<std::int32_t> running = std::move(lists.restart);
+    lists.restart.clear();
     open_database_file(app, path);
+    // Damage deep inside the file shows only once its records are read: that file has been
+    // named in a message and closed untouched; the program goes back to the one it came from,
+    // with its clocks running again.
+    if (!app.store().db.has_current_database() && app.store().db.engine_loaded() &&
+        lock_target(app, old_path)) {
+        lists.restart = running;
+        open_database_file(app, old_path);
+    }
 }
 
 void save_database_as(Application& app) {

@@ -9,8 +9,9 @@ namespace olv {
 class Application;
 struct Store;
 
-// True when the file holds records this program can read, or is empty (an empty file becomes a
-// new database). Reads through a connection of its own and never writes to the file.
+// True when the file is a database holding this program's tables, or is empty (an empty file
+// becomes a new database). Reads only the table list, through a connection of its own; damage
+// further inside shows when the records are loaded.
 bool database_readable(const QString& path);
 
 // True while a record waits for a flush that could write it.
@@ -18,7 +19,8 @@ bool has_unsaved_records(const Store& store);
 
 // File > Open: asks for an existing "*.db" file and opens it as start-up would, after the open
 // file got its pending changes. A file that cannot be read or that another window holds is
-// refused with a message and the open file stays.
+// refused with a message and the open file stays (is opened again when the damage showed only
+// while loading).
 void open_database(Application& app);
 
 // File > Save As: asks for a file name (".db" appended as File > New does), writes the open

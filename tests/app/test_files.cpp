@@ -75,6 +75,22 @@ void make_theirs(AppFixture& f, const QString& file) {
                     [](Store& store) { store.db.execute(insert_client_sql(500, "Zeta", 70)); });
 }
 
+// A database whose table list reads well but whose later pages, the time entries', are garbage.
+void make_damaged(AppFixture& f, const QString& file) {
+    f.make_database(file, "Bea", [](Store& store) {
+        store.db.execute("BEGIN");
+        for (int i = 0; i < 2000; ++i)
+            store.db.execute(insert_time_entry_sql(1000 + i, 400, 86400 * (i + 1)));
+        store.db.execute("COMMIT");
+    });
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    const qint64 size = damaged.size();
+    QVERIFY(size > 16 * 1024);
+    damaged.seek(size / 2);
+    damaged.write(QByteArray(static_cast<int>(size - size / 2), '\x5a'));
+}
+
 } // namespace
 
 class OpenFileTest : public QObject {
@@ -144,6 +160,8 @@ private slots:
             << "<unreadable>";
         QTest::newRow("a database of another program") << "other.db" << QByteArray("<other>") << ""
                                                        << "<unreadable>";
+        QTest::newRow("damaged inside") << "theirs.db" << QByteArray("<damaged>") << ""
+                                        << "<unreadable>";
         QTest::newRow("open in another window")
             << "theirs.db" << QByteArray("<db>") << "window" << kInUse;
         QTest::newRow("locked by another program") << "theirs.db" << QByteArray("<db>") << "program"
@@ -162,6 +180,8 @@ private slots:
             chosen = f->path(answer);
             if (bytes == "<db>") {
                 make_theirs(*f, chosen);
+            } else if (bytes == "<damaged>") {
+                make_damaged(*f, chosen);
             } else if (bytes == "<other>") {
                 DatabaseProbe other(chosen);
                 QCOMPARE(other.db.execute("CREATE TABLE songs(title TEXT)"), 0);
