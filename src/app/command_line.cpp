@@ -31,6 +31,14 @@ int qt_option_values(const QString& argument) {
     return -1;
 }
 
+// Qt takes its options with one dash or two, and some with "=value".
+QString qt_option_name(const QString& argument) {
+    QString name = argument.startsWith(QStringLiteral("--")) ? argument.mid(1) : argument;
+    if (const qsizetype equals = name.indexOf(QLatin1Char('=')); equals > 0)
+        name.truncate(equals);
+    return name;
+}
+
 CommandLine failed(const QString& why) {
     CommandLine line;
     line.action = CommandLine::Action::Error;
@@ -60,7 +68,9 @@ CommandLine parse_command_line(const QStringList& arguments) {
             } else if (argument == QStringLiteral("--version")) {
                 line.action = CommandLine::Action::Version;
                 return line;
-            } else if (const int values = qt_option_values(argument); values >= 0) {
+            } else if (const int values = qt_option_values(qt_option_name(argument)); values >= 0) {
+                if (argument.contains(QLatin1Char('=')))
+                    continue; // "-style=Fusion" holds its value
                 if (i + values >= arguments.size())
                     return failed(QStringLiteral("option '%1' needs a value").arg(argument));
                 i += values;

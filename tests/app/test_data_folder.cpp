@@ -267,6 +267,12 @@ private slots:
         QTest::newRow("Qt's own options pass")
             << QStringList{"-platform", "offscreen", "work.db", "-reverse"} << run << "work.db"
             << "";
+        QTest::newRow("Qt's options with two dashes")
+            << QStringList{"--style", "Fusion", "work.db"} << run << "work.db"
+            << "";
+        QTest::newRow("Qt's option with its value after =")
+            << QStringList{"-style=Fusion", "work.db"} << run << "work.db"
+            << "";
         QTest::newRow("a file that looks like an option")
             << QStringList{"--", "-odd.db"} << run << "-odd.db"
             << "";
