@@ -3,6 +3,8 @@
 #include "app/data_folder.h"
 #include "store/access_layer.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -65,7 +67,13 @@ bool make_daily_backup(AccessLayer& db, const QString& database, const QString& 
         return fail(QStringLiteral("cannot write %1").arg(target));
     }
 
+    // A copy changed after its day has been opened and worked in: it is the user's now.
     QStringList kept = backups_of(database, folder);
+    kept.removeIf([&](const QString& name) {
+        const QDate day = QDate::fromString(name.right(13).left(10), QStringLiteral("yyyy-MM-dd"));
+        const QFileInfo copy(QDir(folder).filePath(name));
+        return !day.isValid() || copy.lastModified().date() > day;
+    });
     while (kept.size() > kBackupsKept)
         QFile::remove(QDir(folder).filePath(kept.takeFirst()));
     return true;

@@ -19,7 +19,8 @@ QString backup_file_name(const QString& database, const WallTime& day);
 QStringList backups_of(const QString& database, const QString& folder);
 
 // Copies the database into the folder unless a copy of that day is there already, then removes
-// all but the newest kBackupsKept copies of it. A missing or empty database needs no copy.
+// all but the newest kBackupsKept copies of it; a copy changed after its day (opened and worked
+// in) is no longer one of them and stays. A missing or empty database needs no copy.
 // Returns false with the reason when the copy failed; nothing half-written is left behind.
 bool make_daily_backup(AccessLayer& db, const QString& database, const QString& folder,
                        const WallTime& today, QString* error);

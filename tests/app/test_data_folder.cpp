@@ -195,16 +195,27 @@ private slots:
         for (int day = 1; day <= 15; ++day)
             old << QStringLiteral("default-2026-11-%1.db").arg(day, 2, 10, QLatin1Char('0'));
         // Another database's copies and other files are not this database's to remove.
+        // nor is a copy that was opened and worked in after its day.
         const QStringList others = {"work-2026-01-01.db", "default-notes.db",
-                                    "default-2026-11-01.db.txt"};
-        for (const QString& name : old + others)
-            write_file(f.backups_folder() + "/" + name, "old copy");
+                                    "default-2026-11-01.db.txt", "default-2026-10-31.db"};
+        for (const QString& name : old + others) {
+            const QString file = f.backups_folder() + "/" + name;
+            write_file(file, "old copy");
+            const QDate day = QDate::fromString(name.mid(name.indexOf('-') + 1, 10), "yyyy-MM-dd");
+            // Made on its day at noon; the worked-in one changed in November.
+            const QDate changed = name == "default-2026-10-31.db" ? QDate(2026, 11, 20) : day;
+            QFile stamp(file);
+            QVERIFY(stamp.open(QIODevice::ReadWrite));
+            if (changed.isValid())
+                QVERIFY(stamp.setFileTime(QDateTime(changed, QTime(12, 0)),
+                                          QFileDevice::FileModificationTime));
+        }
 
         QVERIFY(f.start());
         QStringList expected = old.mid(2) + QStringList{"default-2026-12-10.db"} + others;
         expected.sort();
         QCOMPARE(files_in(f.backups_folder()), expected);
-        QCOMPARE(backups_of(f.default_db(), f.backups_folder()).size(), kBackupsKept);
+        QCOMPARE(backups_of(f.default_db(), f.backups_folder()).size(), kBackupsKept + 1);
     }
 
     void a_failed_copy_never_stops_the_program_data() {
