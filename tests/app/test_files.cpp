@@ -436,21 +436,32 @@ class RealFileDialogTest : public QObject {
         bool shown = false;
     };
 
-    // Waits for the next file dialog, notes how it was set up and accepts `file` in it.
+    // Waits for the next file dialog, notes how it was set up, chooses `file` in it and presses
+    // OK once the dialog shows that choice (it may still be filling its list meanwhile).
     static void answer_next_dialog(QObject* context, const QString& file, Seen* seen) {
         auto* poll = new QTimer(context);
         QObject::connect(poll, &QTimer::timeout, context, [poll, file, seen] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
+            if (!seen->shown) {
+                seen->shown = true;
+                seen->accept_mode = dialog->acceptMode();
+                seen->file_mode = dialog->fileMode();
+                seen->filters = dialog->nameFilters();
+                seen->folder = dialog->directory().absolutePath();
+            }
+            if (dialog->selectedFiles().value(0) != file) {
+                // Typed into the name field, as a user does: the dialog leaves a field that has
+                // the focus alone when a file is selected through its interface.
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    name->setText(file);
+                else
+                    dialog->selectFile(file);
+                return;
+            }
             poll->stop();
             poll->deleteLater();
-            seen->shown = true;
-            seen->accept_mode = dialog->acceptMode();
-            seen->file_mode = dialog->fileMode();
-            seen->filters = dialog->nameFilters();
-            seen->folder = dialog->directory().absolutePath();
-            dialog->selectFile(file);
             static_cast<QDialog*>(dialog)->accept(); // its OK button
         });
         poll->start(10);
