@@ -47,6 +47,7 @@ template <typename Work> double best_of(int runs, Work work) {
 void run_store_bench(const BenchContext& context);
 // Reads the views' copy without changing it.
 void run_reports_bench(const BenchContext& context);
+void run_files_bench(const BenchContext& context);
 // Needs a QApplication.
 void run_views_bench(const BenchContext& context);
 

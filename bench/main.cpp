@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
         // The store benchmark writes to and deletes from its file.
         context.views_database_path = (folder.path / "ten_years_views.db").string();
         std::filesystem::copy_file(context.database_path, context.views_database_path);
+        run_files_bench(context);
         run_store_bench(context);
         run_reports_bench(context);
         run_views_bench(context);

@@ -2,8 +2,10 @@
 # Installs the Debian packages the build, the tests and the program need; does nothing when all
 # of them are present.
 set -euo pipefail
+# xdg-utils opens the user guide; desktop-file-utils and appstream validate what gets installed;
+# dpkg-dev lets cpack find the package's library dependencies.
 packages=(cmake make g++ qt6-base-dev libsqlite3-0 libsqlite3-dev libjpeg62-turbo poppler-utils
-          fonts-liberation)
+          fonts-liberation xdg-utils desktop-file-utils appstream dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

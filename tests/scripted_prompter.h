@@ -23,6 +23,7 @@ public:
     bool confirm_answer = true; // answer to every confirmation
     QString file_name;          // answer to the save-file dialog
     QString printer_output;     // PDF file for the printer dialog; empty means cancel
+    QString open_name;          // answer to the open-file dialog
 
     void message(QWidget* parent, const QString& title, const QString& text) override {
         shown.append({title, text, parent});
@@ -41,6 +42,9 @@ public:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printer_output);
         return true;
+    }
+    QString open_file_name(QWidget*, const QString&, const QString&, const QString&) override {
+        return open_name;
     }
     QStringList texts() const {
         QStringList result;

@@ -1,7 +1,10 @@
 #include "app/application.h"
 
+#include "app/daily_backup.h"
+#include "app/data_folder.h"
 #include "app/database_files.h"
 #include "app/dispatch.h"
+#include "app/file_commands.h"
 #include "app/input_box.h"
 #include "app/period_report_window.h"
 #include "app/settings_store.h"
@@ -17,9 +20,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTimer>
+#include <cstdio>
 
 namespace olv {
 
@@ -52,7 +57,7 @@ Application::~Application() {
 }
 
 QString Application::default_database_path() const {
-    return start_directory_ + QStringLiteral("default.db");
+    return data_folder() + QStringLiteral("/default.db");
 }
 
 bool Application::create_default_database() {
@@ -62,6 +67,7 @@ bool Application::create_default_database() {
         abandon();
         return false;
     }
+    ensure_folder(data_folder());
     create_database(store_, path.toStdString(), workspace_.user_name());
     restart_engine(store_);
     return true;
@@ -119,6 +125,7 @@ bool Application::start() {
 
     database_path_ =
         QString::fromStdString(get_setting(settings_key_, QStringLiteral("Default Database")));
+    choose_database_argument();
 
     // The remembered file is gone: a new "default.db" takes its place.
     if (QFile probe(database_path_); !probe.open(QIODevice::ReadOnly)) {
@@ -150,6 +157,7 @@ bool Application::start() {
         },
         [this] { flush_records(workspace_); }, [this] { refresh_status_icons(workspace_); });
 
+    back_up_before_first_write();
     open_database_file(*this, database_path_);
     if (finished_)
         return false;
@@ -159,6 +167,31 @@ bool Application::start() {
     main_window_->hide();
     main_window_->showNormal();
     return true;
+}
+
+void Application::choose_database_argument() {
+    if (database_argument_.isEmpty())
+        return;
+    const QString path = QFileInfo(database_argument_).absoluteFilePath();
+    if (database_readable(path)) {
+        database_path_ = path;
+        return;
+    }
+    // The remembered database opens instead; the file named stays untouched.
+    guarded_prompter_.message(nullptr, QStringLiteral("Error"),
+                              QStringLiteral("Could not read Database\n") + path);
+}
+
+void Application::back_up_before_first_write() {
+    // Only the window that holds the database copies it; another one is about to end.
+    if (!store_.db.engine_loaded() ||
+        lock_.take(database_path_) == DatabaseLock::Outcome::HeldElsewhere)
+        return;
+    QString why;
+    if (!make_daily_backup(store_.db, database_path_, backups_folder(), workspace_.clock.wall_now(),
+                           &why))
+        std::fprintf(stderr, "olvessa: no backup of %s today: %s\n", qPrintable(database_path_),
+                     qPrintable(why));
 }
 
 void Application::handle_event(const Event& event) {

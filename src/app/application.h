@@ -67,8 +67,10 @@ public:
     const QString& settings_key() const { return settings_key_; }
     const QString& database_path() const { return database_path_; }
     void set_database_path(const QString& path) { database_path_ = path; }
-    // Start directory + "default.db".
+    // "default.db" in the user's data folder.
     QString default_database_path() const;
+    // The database named on the command line, opened at start in place of the remembered one.
+    void set_database_argument(const QString& path) { database_argument_ = path; }
 
 signals:
     void finished(int exit_code);
@@ -77,6 +79,8 @@ private:
     bool load_database_engine();
     bool create_default_database();
     void close_and_end(FlushFailures failures);
+    void choose_database_argument();
+    void back_up_before_first_write();
     void end(int code);
     void close_modal_windows();
 
@@ -89,6 +93,7 @@ private:
     QString start_directory_;
     QString settings_key_;
     QString database_path_;
+    QString database_argument_;
     std::unique_ptr<MainWindow> main_window_;
     QPointer<PeriodReportWindow> period_report_;
     TerminationWatcher* termination_ = nullptr;

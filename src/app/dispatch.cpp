@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/database_files.h"
 #include "app/period_report_window.h"
+#include "app/file_commands.h"
 #include "app/preferences_window.h"
 #include "print/print_view.h"
 #include "print/todo_view.h"
@@ -183,6 +184,12 @@ void menu(Application& app, const Event& event, std::int32_t position) {
     case id::FileNew:
         new_database(app);
         break;
+    case id::FileOpen:
+        open_database(app);
+        break;
+    case id::FileSaveAs:
+        save_database_as(app);
+        break;
     case id::FilePrint:
         keep_typed_notes(ws);
         print_current_view(ws);
@@ -207,7 +214,7 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         keep_typed_notes(ws);
         open_period_report(app);
         break;
-    default: // "Open", "Save As" and "Update" do nothing
+    default: // "Update" does nothing
         break;
     }
 }
@@ -273,7 +280,10 @@ void save_sequence(Application& app, FlushFailures failures) {
 }
 
 QStringList user_guide_folders() {
-    return {QDir::currentPath(), QCoreApplication::applicationDirPath()};
+    // The working folder, beside the program in a build, then where it is installed.
+    const QString program = QCoreApplication::applicationDirPath();
+    return {QDir::currentPath(), program,
+            QDir::cleanPath(program + QStringLiteral("/" OLV_GUIDE_FROM_PROGRAM))};
 }
 
 void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& folders,

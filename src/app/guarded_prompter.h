@@ -39,6 +39,12 @@ public:
         return inner_.choose_printer(parent, printer);
     }
 
+    QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& filter) override {
+        Jobs::Busy busy(jobs_, Jobs::Resume::FromEventLoop);
+        return inner_.open_file_name(parent, title, folder, filter);
+    }
+
 private:
     Prompter& inner_;
     Jobs& jobs_;

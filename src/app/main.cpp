@@ -1,9 +1,12 @@
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/export_command.h"
 #include "common/clock.h"
 #include "views/prompter.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,16 +16,24 @@ int main(int argc, char** argv) {
     if (const std::vector<std::string> arguments(argv + 1, argv + argc);
         olv::is_export_command(arguments))
         return olv::run_export_command(arguments, std::cout, std::cerr);
+    // Help, version and a mistyped command line are answered before any display is needed.
+    const olv::CommandLine line = olv::parse_command_line(argc, argv);
+    if (const auto code = olv::answer_without_display(line, stdout, stderr))
+        return *code;
 
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Olvessa.project"));
     QApplication::setOrganizationName(QStringLiteral("Olvessa"));
+    // The desktop finds the window's entry (its icon and name) by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("project.olvessa.Olvessa"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("project.olvessa.Olvessa")));
     // The main window's close handling ends the program, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
 
     olv::SystemClock clock;
     olv::QtPrompter prompter;
     olv::Application app(clock, prompter);
+    app.set_database_argument(line.database);
     QObject::connect(&app, &olv::Application::finished, &qt,
                      [](int code) { QCoreApplication::exit(code); });
     // Start-up may end the program: another window holds the database, or the system asked

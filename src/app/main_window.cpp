@@ -166,10 +166,10 @@ void MainWindow::build_menu_bar() {
     set_id(menuBar(), id::MenuBar);
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     add_item(file, id::FileNew, QStringLiteral("New"));
-    add_item(file, id::FileOpen, QStringLiteral("Open"), false);
+    add_item(file, id::FileOpen, QStringLiteral("Open"));
     file->addSeparator();
     add_item(file, id::FileSave, QStringLiteral("Save"));
-    add_item(file, id::FileSaveAs, QStringLiteral("Save As"), false);
+    add_item(file, id::FileSaveAs, QStringLiteral("Save As"));
     file->addSeparator();
     add_item(file, id::FilePrint, QStringLiteral("Print"));
     add_item(file, id::FilePreferences, QStringLiteral("Preferences"));

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,19 @@ struct Engine {
     decltype(&::sqlite3_last_insert_rowid) last_insert_rowid = nullptr;
     decltype(&::sqlite3_get_autocommit) get_autocommit = nullptr;
     decltype(&::sqlite3_busy_timeout) busy_timeout = nullptr;
+
+    // Online backup: a whole database copied page by page under the engine's own locks, so a
+    // copy is never half old and half new.
+    decltype(&::sqlite3_open_v2) open_v2 = nullptr;
+    decltype(&::sqlite3_errcode) errcode = nullptr;
+    decltype(&::sqlite3_backup_init) backup_init = nullptr;
+    decltype(&::sqlite3_backup_step) backup_step = nullptr;
+    decltype(&::sqlite3_backup_finish) backup_finish = nullptr;
+    decltype(&::sqlite3_sleep) backup_sleep = nullptr;
+
+    bool can_back_up() const {
+        return open_v2 && errcode && backup_init && backup_step && backup_finish && backup_sleep;
+    }
 
     bool can_step() const {
         return prepare && step && column_count && column_name && column_text && column_bytes &&
@@ -158,6 +172,7 @@ struct AccessLayer::State {
     int step_query(sqlite3* db, std::string_view statement, Grid& grid);
     int query(std::int32_t result_number, std::string_view statement);
     int run_exec(sqlite3* db, std::string_view statement);
+    int back_up(sqlite3* source, const std::string& target);
 };
 
 int AccessLayer::State::step_query(sqlite3* db, std::string_view statement, Grid& grid) {
@@ -269,6 +284,50 @@ int AccessLayer::State::run_exec(sqlite3* db, std::string_view statement) {
     return rc;
 }
 
+int AccessLayer::State::back_up(sqlite3* source, const std::string& target) {
+    last_error.clear();
+    if (!engine.can_back_up()) {
+        last_error = "DBLayer: the engine cannot copy a database";
+        return SQLITE_ERROR;
+    }
+    sqlite3* copy = nullptr;
+    int rc =
+        engine.open_v2(target.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        engine_error(copy);
+        if (copy)
+            engine.close(copy);
+        return rc;
+    }
+    sqlite3_backup* backup = engine.backup_init(copy, "main", source, "main");
+    if (!backup) {
+        rc = engine.errcode(copy);
+        engine_error(copy);
+        engine.close(copy);
+        return rc == SQLITE_OK ? SQLITE_ERROR : rc;
+    }
+    // Another program writing the source holds its lock for moments only.
+    constexpr int kBusyRetries = 40;
+    for (int attempt = 0;; ++attempt) {
+        rc = engine.backup_step(backup, -1);
+        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || attempt == kBusyRetries)
+            break;
+        engine.backup_sleep(50);
+    }
+    const int finished = engine.backup_finish(backup);
+    if (rc == SQLITE_DONE)
+        rc = finished;
+    if (rc != SQLITE_OK) {
+        // The step's own code says more than the one left on the copy's connection.
+        last_error = engine.errmsg ? engine.errmsg(copy) : "";
+        if (last_error.empty() || last_error == "not an error")
+            last_error =
+                "DBLayer: the database could not be copied (code " + std::to_string(rc) + ")";
+    }
+    engine.close(copy);
+    return rc;
+}
+
 AccessLayer::AccessLayer() : state_(std::make_unique<State>()) {}
 
 AccessLayer::~AccessLayer() {
@@ -317,6 +376,12 @@ void* AccessLayer::load_engine(const std::string& name) {
     resolve(library, "sqlite3_last_insert_rowid", e.last_insert_rowid);
     resolve(library, "sqlite3_get_autocommit", e.get_autocommit);
     resolve(library, "sqlite3_busy_timeout", e.busy_timeout);
+    resolve(library, "sqlite3_open_v2", e.open_v2);
+    resolve(library, "sqlite3_errcode", e.errcode);
+    resolve(library, "sqlite3_backup_init", e.backup_init);
+    resolve(library, "sqlite3_backup_step", e.backup_step);
+    resolve(library, "sqlite3_backup_finish", e.backup_finish);
+    resolve(library, "sqlite3_sleep", e.backup_sleep);
     s.engine = e;
     s.library = library;
     return library;
@@ -526,6 +591,41 @@ bool AccessLayer::in_transaction() const {
     if (!s.current_handle || !s.engine.get_autocommit)
         return false;
     return s.engine.get_autocommit(s.current_handle) == 0;
+}
+
+int AccessLayer::copy_database(const std::string& source, const std::string& target) {
+    State& s = *state_;
+    if (!s.library) {
+        s.last_error = "DBLayer: no engine loaded";
+        return kNoDatabase;
+    }
+    if (!s.engine.can_back_up()) {
+        s.last_error = "DBLayer: the engine cannot copy a database";
+        return SQLITE_ERROR;
+    }
+    // Read-only: the copy never writes to its source, nor creates it when it is missing.
+    sqlite3* from = nullptr;
+    const int rc = s.engine.open_v2(source.c_str(), &from, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        s.engine_error(from);
+        if (from)
+            s.engine.close(from);
+        return rc;
+    }
+    if (s.engine.busy_timeout)
+        s.engine.busy_timeout(from, kBusyTimeoutMs);
+    const int copied = s.back_up(from, target);
+    s.engine.close(from);
+    return copied;
+}
+
+int AccessLayer::copy_current_database(const std::string& target) {
+    State& s = *state_;
+    if (!s.current_handle) {
+        s.last_error = "DBLayer: there's no current database handle";
+        return kNoDatabase;
+    }
+    return s.back_up(s.current_handle, target);
 }
 
 const std::string& AccessLayer::last_error() const {

@@ -64,6 +64,13 @@ public:
     // autocommit mode).
     bool in_transaction() const;
 
+    // Copies the database file `source` into `target` (created when missing, replaced when
+    // there) with the engine's online backup; the source is opened read-only. Engine result
+    // code, kNoDatabase without an engine.
+    int copy_database(const std::string& source, const std::string& target);
+    // The same from the current database, as far as it has been written.
+    int copy_current_database(const std::string& target);
+
     const std::string& last_error() const;
 
 private:

@@ -29,9 +29,9 @@ constexpr int ButtonToDoList = 56;
 // Menu bar
 constexpr int MenuBar = 4;
 constexpr int FileNew = 36;
-constexpr int FileOpen = 37; // disabled
+constexpr int FileOpen = 37;
 constexpr int FileSave = 40;
-constexpr int FileSaveAs = 41; // disabled
+constexpr int FileSaveAs = 41;
 constexpr int FilePrint = 38;
 constexpr int FilePreferences = 42;
 constexpr int FileExit = 43;

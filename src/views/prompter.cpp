@@ -29,6 +29,17 @@ QString QtPrompter::save_file_name(QWidget* parent, const QString& title, const 
     return dialog.selectedFiles().constFirst();
 }
 
+QString QtPrompter::open_file_name(QWidget* parent, const QString& title, const QString& folder,
+                                   const QString& filter) {
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 bool QtPrompter::choose_printer(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
     dialog.setPrintRange(QAbstractPrintDialog::AllPages);

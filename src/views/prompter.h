@@ -20,6 +20,13 @@ public:
                                    const QString& name, const QString& filter) = 0;
     // The printer selection dialog; false when cancelled.
     virtual bool choose_printer(QWidget* parent, QPrinter& printer) = 0;
+    // The open-file dialog for an existing file; an empty text when cancelled. A prompter that
+    // never shows one answers as if cancelled.
+    virtual QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
+                                   const QString& filter) {
+        (void)parent, (void)title, (void)folder, (void)filter;
+        return {};
+    }
 };
 
 // The real windows: QMessageBox, QFileDialog, QPrintDialog.
@@ -30,6 +37,8 @@ public:
     QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& name, const QString& filter) override;
     bool choose_printer(QWidget* parent, QPrinter& printer) override;
+    QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& filter) override;
 };
 
 } // namespace olv

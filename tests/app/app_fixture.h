@@ -1,6 +1,7 @@
 #pragma once
 // One program run per test: a temporary working folder that is also the start directory, its
-// own settings file, a manual clock and a scripted prompter (or the real message boxes).
+// own settings file and data folder (XDG_DATA_HOME), a manual clock and a scripted prompter (or
+// the real message boxes).
 #include "app/application.h"
 #include "app/dispatch.h"
 #include "app/main_window.h"
@@ -67,19 +68,29 @@ struct AppFixture {
     bool unexpected_prompt = false;
     bool prompt_expected = false;
 
+    QByteArray previous_data_home = qgetenv("XDG_DATA_HOME");
+
     AppFixture() {
         QDir::setCurrent(dir.path());
         qputenv("OLVESSA_SETTINGS", settings_path().toUtf8());
+        qputenv("XDG_DATA_HOME", path(QStringLiteral("data")).toUtf8());
     }
     ~AppFixture() {
         app.reset();
         QDir::setCurrent(previous_folder);
         qunsetenv("OLVESSA_SETTINGS");
+        if (previous_data_home.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", previous_data_home);
     }
 
     QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
     QString settings_path() const { return path(QStringLiteral("settings.conf")); }
-    QString default_db() const { return path(QStringLiteral("default.db")); }
+    // The program's data folder and the "default.db" it holds.
+    QString data_folder() const { return path(QStringLiteral("data/Olvessa")); }
+    QString backups_folder() const { return data_folder() + QStringLiteral("/backups"); }
+    QString default_db() const { return data_folder() + QStringLiteral("/default.db"); }
 
     void write_settings(const QString& user, const QString& database) {
         QSettings settings(settings_path(), QSettings::IniFormat);
@@ -105,6 +116,7 @@ struct AppFixture {
 
     // A remembered database that is already there: no first-run prompt.
     void prepare(const std::function<void(Store&)>& fill = {}) {
+        QDir().mkpath(data_folder());
         make_database(default_db(), "Ada", fill);
         write_settings(QStringLiteral("Ada"), default_db());
     }

@@ -364,7 +364,8 @@ private slots:
         QCOMPARE(f->app->database_path(), f->default_db());
         QCOMPARE(f->setting(QStringLiteral("Default Database")), f->default_db());
         QCOMPARE(f->tree().topLevelItem(0)->childCount(), 1);
-        QCOMPARE(QDir(f->dir.path()).entryList({"*.db"}), QStringList{"default.db"});
+        QCOMPARE(QDir(f->dir.path()).entryList({"*.db"}), QStringList{});
+        QCOMPARE(QDir(f->data_folder()).entryList({"*.db"}), QStringList{"default.db"});
         QVERIFY(QFile::exists(DatabaseLock::lock_file_name(f->default_db())));
         QVERIFY(prompter.messages.isEmpty());
 

@@ -1,0 +1,28 @@
+#pragma once
+// One copy of a database per day, made at start before anything writes to it, in the backups
+// folder as "<file stem>-YYYY-MM-DD.db"; the 14 newest copies of each database are kept.
+#include "common/clock.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace olv {
+
+class AccessLayer;
+
+constexpr int kBackupsKept = 14;
+
+// "<stem>-YYYY-MM-DD.db" for the database on that day.
+QString backup_file_name(const QString& database, const WallTime& day);
+
+// The backups of the database in the folder, oldest first.
+QStringList backups_of(const QString& database, const QString& folder);
+
+// Copies the database into the folder unless a copy of that day is there already, then removes
+// all but the newest kBackupsKept copies of it; a copy changed after its day (opened and worked
+// in) is no longer one of them and stays. A missing or empty database needs no copy.
+// Returns false with the reason when the copy failed; nothing half-written is left behind.
+bool make_daily_backup(AccessLayer& db, const QString& database, const QString& folder,
+                       const WallTime& today, QString* error);
+
+} // namespace olv
