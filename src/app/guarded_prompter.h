@@ -38,10 +38,11 @@ public:
         Jobs::ModalWait wait(jobs_);
         return inner_.choose_printer(parent, printer);
     }
-
     QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& filter) override {
-        Jobs::Busy busy(jobs_, Jobs::Resume::FromEventLoop);
+        if (ending_)
+            return {};
+        Jobs::ModalWait wait(jobs_);
         return inner_.open_file_name(parent, title, folder, filter);
     }
 

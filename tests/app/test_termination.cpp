@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryFile>
@@ -174,8 +175,9 @@ private slots:
         // The window was answered with its cautious choice: nothing deleted, no file made.
         QCOMPARE(DatabaseProbe(f.default_db()).rows("SELECT task_title FROM task"),
                  QStringList{QStringLiteral("Design")});
-        QCOMPARE(QDir(f.dir.path()).entryList({QStringLiteral("*.db")}),
+        QCOMPARE(QFileInfo(f.default_db()).dir().entryList({QStringLiteral("*.db")}),
                  QStringList{QStringLiteral("default.db")});
+        QCOMPARE(QDir(f.dir.path()).entryList({QStringLiteral("*.db")}), QStringList{});
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(!QApplication::activePopupWidget());
     }
