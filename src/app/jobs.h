@@ -1,6 +1,7 @@
 #pragma once
 // The three periodic jobs (tick every second, flush every 20 seconds, status refresh every 2
-// seconds) on the window thread, with two promises:
+// seconds) on the window thread, driven by one timer that fires once a second, with two
+// promises:
 // 1. No job runs inside an event handler or another job. Handlers hold a Busy scope; a job that
 //    comes due meanwhile runs as soon as the outermost scope ends.
 // 2. No tick is lost or merged. Each job counts whole periods elapsed on the monotonic clock
@@ -65,7 +66,6 @@ private:
         Job job;
         std::int64_t started_ms = 0;
         std::int64_t periods_done = 0;
-        QTimer* timer = nullptr;
     };
 
     void leave(Resume resume);
@@ -75,6 +75,7 @@ private:
 
     const Clock& clock_;
     std::array<Slot, 3> slots_;
+    QTimer* timer_ = nullptr;
     bool started_ = false;
     int depth_ = 0;
 };

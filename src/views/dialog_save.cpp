@@ -69,18 +69,20 @@ void show_label(Workspace& ws, std::int32_t position, const QString& label) {
         item->setText(0, label);
 }
 
-// Runs the insert, then reloads and shows the tree. A refused insert keeps the dialog open and
-// in new mode, so OK tries again.
+// Runs the insert and shows the new record in the tree. A refused insert keeps the dialog open
+// and in new mode, so OK tries again.
 void insert_record(Workspace& ws, int window, RecordKind what, const std::string& statement,
                    Key key) {
     const std::int32_t remembered = current_position(ws);
     // Notes typed into the notes box go into their item while tree positions still hold.
     store_notes(ws, ws.state.previous_selection);
+    // Only a reload stops the timers; they start again on the refilled tree.
     remember_running_tasks(ws);
+    std::vector<std::int32_t> running = std::move(ws.store.lists.restart);
+    ws.store.lists.restart.clear();
 
-    const InsertResult result = insert_and_reload(ws.store, statement);
+    const InsertResult result = insert_and_place(ws.store, what, key, statement);
     if (result.rc != 0) {
-        ws.store.lists.restart.clear();
         show_error(ws, "Could not write to Database");
         return;
     }
@@ -88,14 +90,9 @@ void insert_record(Workspace& ws, int window, RecordKind what, const std::string
         show_error(ws, "Could not write to Database");
 
     ws.state.previous_selection = -1;
-    if (what == RecordKind::Task) {
-        rebuild_tree(ws, -1);
-        select_tree_position(ws, remembered);
-        refresh_status_icons(ws);
-        refresh_status_icons(ws);
-    } else {
-        rebuild_tree(ws, key, what);
-    }
+    if (result.reloaded)
+        ws.store.lists.restart = std::move(running);
+    show_inserted_record(ws, what, key, result, remembered);
     close_window(ws, window);
     ws.state.dialog_mode = DialogMode::Edit;
     show_item_keeping_notes(ws, std::max(0, current_position(ws)));
@@ -161,6 +158,7 @@ void save_project_dialog(Workspace& ws) {
     project.project_end = period.end;
     project.project_rate = rate;
     project.modified = true;
+    status_changed(ws, {RecordKind::Project, *p});
     const std::int32_t position = project.tree_pos;
     show_label(ws, position, dialog->title_field()->text());
     close_window(ws, id::ProjectDialog);
@@ -197,6 +195,7 @@ void save_objective_dialog(Workspace& ws) {
     objective.ob_date = period.start;
     objective.ob_end = period.end;
     objective.modified = true;
+    status_changed(ws, {RecordKind::Objective, *o});
     show_label(ws, objective.tree_pos, dialog->title_field()->text());
     close_window(ws, id::ObjectiveDialog);
 }
@@ -229,6 +228,7 @@ void save_task_dialog(Workspace& ws) {
     task.task_complete = completed ? 1 : 0;
     task.task_checked = accepted ? 1 : 0;
     task.modified = true;
+    status_changed(ws, {RecordKind::Task, *t});
     show_label(ws, task.tree_pos, task_label(task));
     close_window(ws, id::TaskDialog);
 }

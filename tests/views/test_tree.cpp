@@ -49,6 +49,14 @@ TaskRecord& task_named(ViewsFixture& f, const std::string& title) {
     return f.store->lists.tasks.front();
 }
 
+// Tells the status refresh that a task was edited, as the commands that edit one do.
+void announce_edit(ViewsFixture& f, const std::string& title) {
+    const auto& tasks = f.store->lists.tasks;
+    for (std::size_t t = 0; t < tasks.size(); ++t)
+        if (tasks[t].task_title == title)
+            status_changed(*f.ws, {RecordKind::Task, t});
+}
+
 } // namespace
 
 class TreeTest : public QObject {
@@ -225,6 +233,7 @@ private slots:
 
         // A task reopened takes its objective and project back on the following passes.
         task_named(f, "Three").task_checked = 0;
+        announce_edit(f, "Three");
         refresh_status_icons(*f.ws);
         QCOMPARE(shown_image(f.item("Gamma")), image::Complete);
         refresh_status_icons(*f.ws);
@@ -254,9 +263,61 @@ private slots:
         refresh_status_icons(*f.ws);
         QCOMPARE(changes.count(), 0);
         task_named(f, "Two").task_complete = 1;
+        announce_edit(f, "Two");
         refresh_status_icons(*f.ws);
         QVERIFY(changes.count() > 0);
         QCOMPARE(shown_image(f.item("Alpha")), image::Complete);
+    }
+
+    // Between full passes the refresh looks only at the projects of announced edits: a change
+    // nobody announced waits, the announced one shows at once.
+    void a_refresh_looks_only_at_announced_projects() {
+        ViewsFixture f;
+        const Hierarchy h(f);
+        refresh_status_icons(*f.ws);
+        refresh_status_icons(*f.ws);
+        task_named(f, "One").task_complete = 1;
+        task_named(f, "One").modified = true;
+        task_named(f, "Three").task_complete = 1;
+        announce_edit(f, "Three");
+        QSignalSpy changes(f.tree->model(), &QAbstractItemModel::dataChanged);
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item("Three")), image::Complete);
+        QCOMPARE(shown_image(f.item("Gamma")), image::Complete);
+        QCOMPARE(shown_image(f.item("One")), image::Task);
+        for (const QList<QVariant>& change : changes) {
+            const QModelIndex changed = change.at(0).toModelIndex();
+            QVERIFY(changed.data().toString() != QStringLiteral("One"));
+        }
+        // A change to the lists makes the next pass look at everything.
+        QCOMPARE(flush(*f.store).failed_records, 0);
+        f.add_client("Cask", 5);
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item("One")), image::Complete);
+    }
+
+    // An item turns overdue when a whole day has passed since its end, which need not be at a
+    // change of day: the refresh looks at everything again at that moment, unannounced.
+    void an_item_turns_overdue_on_time_without_an_edit_data() {
+        QTest::addColumn<int>("endHour");
+        QTest::newRow("ending at midnight") << 0;
+        QTest::newRow("ending in the afternoon") << 15;
+    }
+    void an_item_turns_overdue_on_time_without_an_edit() {
+        QFETCH(int, endHour);
+        ViewsFixture f;
+        const Key client = f.add_client("C");
+        const Key project = f.add_project(client, "P", 10);
+        const Key objective = f.add_objective(project, "O");
+        f.add_task(objective, "T", make_date(2026, 12, 10, endHour, 0, 0),
+                   make_date(2026, 12, 1, 0, 0, 0));
+        f.clock.set_wall({2026, 12, 11, endHour, 0, 0});
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item("T")), image::Task);
+        refresh_status_icons(*f.ws);
+        f.clock.set_wall({2026, 12, 11, endHour, 0, 1});
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item("T")), image::Overdue);
     }
 };
 
