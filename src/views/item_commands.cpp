@@ -157,9 +157,9 @@ void delete_item(Workspace& ws) {
     }
     // The lists lost the records in place; the item goes with its subtree and the positions
     // after it move back. Timers of the tasks that remain keep running.
-    remove_tree_item(ws, position);
+    const std::int32_t removed = remove_tree_item(ws, position);
+    close_tree_gap(ws, position, removed);
     ws.state.previous_selection = -1;
-    rebuild_tree(ws, -3);
     show_item_keeping_notes(ws, std::max(0, current_position(ws)));
 }
 

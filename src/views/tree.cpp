@@ -117,6 +117,29 @@ std::int32_t tree_pos_of(const Store& store, RecordRef ref) {
     return -1;
 }
 
+void set_tree_pos(Store& store, RecordRef ref, std::int32_t position) {
+    RecordLists& l = store.lists;
+    switch (ref.kind) {
+    case RecordKind::User:
+        l.users[ref.index].tree_pos = position;
+        break;
+    case RecordKind::Client:
+        l.clients[ref.index].tree_pos = position;
+        break;
+    case RecordKind::Project:
+        l.projects[ref.index].tree_pos = position;
+        break;
+    case RecordKind::Objective:
+        l.objectives[ref.index].tree_pos = position;
+        break;
+    case RecordKind::Task:
+        l.tasks[ref.index].tree_pos = position;
+        break;
+    case RecordKind::None:
+        break;
+    }
+}
+
 bool same_ref(RecordRef a, RecordRef b) {
     return a.kind == b.kind && a.index == b.index;
 }
@@ -505,10 +528,54 @@ void select_tree_position(Workspace& ws, std::int32_t position) {
     }
 }
 
-void remove_tree_item(Workspace& ws, std::int32_t position) {
+namespace {
+
+// Records shown at or after `from` move `by` positions. Records the tree does not show (whose
+// parent does not exist) keep the 0 of their load.
+void shift_positions(RecordLists& l, std::int32_t from, std::int32_t by) {
+    const auto shift = [from, by](auto& records) {
+        for (auto& r : records)
+            if (r.tree_pos >= from)
+                r.tree_pos += by;
+    };
+    shift(l.users);
+    shift(l.clients);
+    shift(l.projects);
+    shift(l.objectives);
+    shift(l.tasks);
+}
+
+// The record of every position, from the records' own positions after an in-place change.
+// False when some position is left without one: the tree no longer matches the lists.
+bool renew_tree_records(Workspace& ws) {
+    const RecordLists& l = ws.store.lists;
+    std::vector<RecordRef> records(ws.tree_items.size());
+    const auto enter = [&records](const auto& list, RecordKind kind) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const std::int32_t p = list[i].tree_pos;
+            if (p > 0 && static_cast<std::size_t>(p) < records.size())
+                records[static_cast<std::size_t>(p)] = {kind, i};
+        }
+    };
+    enter(l.clients, RecordKind::Client);
+    enter(l.projects, RecordKind::Project);
+    enter(l.objectives, RecordKind::Objective);
+    enter(l.tasks, RecordKind::Task);
+    if (l.users.size() != 1 || l.users[0].tree_pos != 0 || records.empty())
+        return false;
+    records[0] = {RecordKind::User, 0};
+    if (std::any_of(records.begin(), records.end(), [](RecordRef r) { return !r; }))
+        return false;
+    ws.tree_records = std::move(records);
+    return true;
+}
+
+} // namespace
+
+std::int32_t remove_tree_item(Workspace& ws, std::int32_t position) {
     QTreeWidgetItem* item = tree_item_at(ws, position);
     if (!item)
-        return;
+        return 0;
     const QSignalBlocker blocker(ws.tree);
     const auto first = static_cast<std::size_t>(position);
     const auto last = first + static_cast<std::size_t>(subtree_size(item));
@@ -521,6 +588,13 @@ void remove_tree_item(Workspace& ws, std::int32_t position) {
     // The item that took the removed one's place is shown selected.
     if (QTreeWidgetItem* current = ws.tree->currentItem())
         ws.tree->setCurrentItem(current);
+    return static_cast<std::int32_t>(last - first);
+}
+
+void close_tree_gap(Workspace& ws, std::int32_t position, std::int32_t removed) {
+    shift_positions(ws.store.lists, position + removed, -removed);
+    if (!renew_tree_records(ws))
+        rebuild_tree(ws, -3);
 }
 
 namespace {
@@ -609,20 +683,39 @@ bool insert_tree_item(Workspace& ws, RecordRef ref) {
         if (built.kind == ref.kind && built.index >= ref.index)
             ++built.index;
     const ItemPlace place = place_of(ws, ref);
+    if (!place.parent)
+        return true; // its parent is not shown, so neither is it
+    const auto parent_at = std::find(ws.tree_items.begin(), ws.tree_items.end(), place.parent);
+    if (parent_at == ws.tree_items.end())
+        return false;
+    // Right after the parent, or after the whole subtree of the sibling before it.
+    std::int32_t position = static_cast<std::int32_t>(parent_at - ws.tree_items.begin()) + 1;
+    for (int r = 0; r < place.row && r < place.parent->childCount(); ++r)
+        position += subtree_size(place.parent->child(r));
     {
         const QSignalBlocker blocker(ws.tree);
-        if (place.parent) {
-            TreeIcons icons;
-            auto* item = new TreeItem();
-            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
-            const ItemLook look = look_of(l, ref);
-            show_image(item, look.image, icons);
-            item->setText(0, look.label);
-            place.parent->insertChild(place.row, item);
-        }
+        TreeIcons icons;
+        auto* item = new TreeItem();
+        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
+        const ItemLook look = look_of(l, ref);
+        show_image(item, look.image, icons);
+        item->setText(0, look.label);
+        place.parent->insertChild(place.row, item);
+        ws.tree_items.insert(ws.tree_items.begin() + position, item);
     }
     // Positions after the new item move one on; the tree keeps its items.
-    rebuild_tree(ws, -2);
+    RecordLists& lists = ws.store.lists;
+    shift_positions(lists, position, 1);
+    set_tree_pos(ws.store, ref, position);
+    if (ref.kind == RecordKind::Task) {
+        // A task works at its project's rate.
+        const TaskRecord& task = lists.tasks[ref.index];
+        if (const auto o = first_with_key(lists.objectives, task.Obj_key))
+            if (const auto p = first_with_key(lists.projects, lists.objectives[*o].Project_key))
+                lists.tasks[ref.index].task_rate = lists.projects[*p].project_rate;
+    }
+    if (!renew_tree_records(ws))
+        rebuild_tree(ws, -2);
     return true;
 }
 

@@ -36,8 +36,11 @@ RecordRef record_at_position(const Workspace& ws, std::int32_t position);
 QTreeWidgetItem* tree_item_at(const Workspace& ws, std::int32_t position);
 // Expands and selects the item at the position and makes it the current item.
 void select_tree_position(Workspace& ws, std::int32_t position);
-// Removes the item at the position with its subtree; positions are stale until the next build.
-void remove_tree_item(Workspace& ws, std::int32_t position);
+// Removes the item at the position with its subtree and returns how many items went; positions
+// are stale until close_tree_gap or the next build.
+std::int32_t remove_tree_item(Workspace& ws, std::int32_t position);
+// After the records of a removed item left their lists: the positions after the gap move back.
+void close_tree_gap(Workspace& ws, std::int32_t position, std::int32_t removed);
 // Shows a record that insert_and_place put into its list: its item goes where a build would put
 // it and the positions after it move on (the tree is refilled when the lists were reloaded or
 // reordered). Client, project, objective: the new item becomes the selected one. Task: the item
