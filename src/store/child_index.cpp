@@ -62,6 +62,8 @@ std::vector<ChildIndex::Indices> group(const std::vector<Parent>& parents,
                                        const std::vector<Child>& children, ParentKeyOf parent_key,
                                        ChildIndex::Indices& owners) {
     const ParentsByKey by_key(parents);
+    // Room for the records added later without moving the whole table (a million entries).
+    owners.reserve(children.size() + children.size() / 32 + 16);
     owners.resize(children.size());
     std::vector<std::size_t> counts(parents.size(), 0);
     for (std::size_t c = 0; c < children.size(); ++c) {
@@ -279,7 +281,11 @@ void ChildIndex::erased(const std::vector<char> (&doomed)[kLevels]) {
     const Indices projects = remap_of(doomed[kProjects], project_objectives_.size());
     const Indices objectives = remap_of(doomed[kObjectives], objective_tasks_.size());
     const Indices tasks = remap_of(doomed[kTasks], task_entries_.size());
-    const Indices entries = remap_of(doomed[kEntries], entry_tasks_.size());
+    // The entries list is long and loses few: their new indices come from the erased ones.
+    Indices gone;
+    for (std::size_t e = 0; e < doomed[kEntries].size() && e < entry_tasks_.size(); ++e)
+        if (doomed[kEntries][e])
+            gone.push_back(e);
 
     erase_parents(client_projects_, doomed[kClients]);
     erase_parents(project_objectives_, doomed[kProjects]);
@@ -288,11 +294,22 @@ void ChildIndex::erased(const std::vector<char> (&doomed)[kLevels]) {
     remap_children(client_projects_, projects);
     remap_children(project_objectives_, objectives);
     remap_children(objective_tasks_, tasks);
-    remap_children(task_entries_, entries);
+    if (!gone.empty()) {
+        for (auto& list : task_entries_) {
+            std::size_t kept = 0;
+            for (std::size_t e : list) {
+                const auto before = std::lower_bound(gone.begin(), gone.end(), e);
+                if (before != gone.end() && *before == e)
+                    continue;
+                list[kept++] = e - static_cast<std::size_t>(before - gone.begin());
+            }
+            list.resize(kept);
+        }
+    }
 
     std::size_t kept = 0;
     for (std::size_t e = 0; e < entry_tasks_.size(); ++e) {
-        if (entries[e] == kNoParent)
+        if (e < doomed[kEntries].size() && doomed[kEntries][e])
             continue;
         const std::size_t owner = entry_tasks_[e];
         entry_tasks_[kept++] = owner == kNoParent ? kNoParent : tasks[owner];

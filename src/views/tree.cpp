@@ -18,13 +18,13 @@ namespace olv {
 
 namespace {
 
-// The image number an item shows, so a refresh touches only the icons that change.
-constexpr int kImageRole = Qt::UserRole + 1;
-
 // Icons decoded once per build or refresh and shared by every item that shows them.
-class TreeIcons {
+// Icons decoded once for a tree and shared by every item that shows them; owned by the tree
+// widget, so they outlive its items.
+class TreeIcons final : public QObject {
 public:
-    const QIcon& get(int image) {
+    explicit TreeIcons(QObject* tree) : QObject(tree) {}
+    const QIcon& get(int image) const {
         QIcon& icon = icons_.at(static_cast<std::size_t>(image));
         if (icon.isNull())
             icon = program_icon(image);
@@ -32,30 +32,49 @@ public:
     }
 
 private:
-    std::array<QIcon, image::Overdue + 1> icons_;
+    mutable std::array<QIcon, image::Overdue + 1> icons_;
 };
 
-// A tree item that remembers its image number beside the item role, so the status refresh
-// compares a plain number instead of reading a QVariant from every item.
+TreeIcons& icons_of(QTreeWidget* tree) {
+    for (QObject* child : tree->children())
+        if (auto* icons = dynamic_cast<TreeIcons*>(child))
+            return *icons;
+    return *new TreeIcons(tree);
+}
+
+// A tree item that keeps only its image number and hands out the shared icon for it: tens of
+// thousands of items then carry no icon data of their own, and the status refresh compares a
+// plain number instead of reading a QVariant from every item.
 class TreeItem final : public QTreeWidgetItem {
 public:
     static constexpr int kType = QTreeWidgetItem::UserType + 1;
     TreeItem() : QTreeWidgetItem(kType) {}
     explicit TreeItem(QTreeWidgetItem* parent) : QTreeWidgetItem(parent, kType) {}
-    int image = -1;
+
+    int image() const { return image_; }
+    void show(int image, const TreeIcons& icons) {
+        image_ = image;
+        icons_ = &icons;
+        emitDataChanged();
+    }
+    QVariant data(int column, int role) const override {
+        if (column == 0 && role == Qt::DecorationRole && icons_ && image_ >= 0)
+            return icons_->get(image_);
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    int image_ = -1;
+    const TreeIcons* icons_ = nullptr;
 };
 
 void show_image(QTreeWidgetItem* item, int image, TreeIcons& icons) {
-    TreeItem* own = item->type() == TreeItem::kType ? static_cast<TreeItem*>(item) : nullptr;
-    if (own) {
-        if (own->image == image)
-            return;
-        own->image = image;
-    } else if (const QVariant shown = item->data(0, kImageRole);
-               shown.isValid() && shown.toInt() == image) {
+    if (item->type() == TreeItem::kType) {
+        auto* own = static_cast<TreeItem*>(item);
+        if (own->image() != image)
+            own->show(image, icons);
         return;
     }
-    item->setData(0, kImageRole, image);
     item->setIcon(0, icons.get(image));
 }
 
@@ -205,7 +224,7 @@ class TreeBuild {
 public:
     TreeBuild(Workspace& ws, Key select_key, RecordKind select_kind, bool refill)
         : ws_(ws), lists_(ws.store.lists), select_key_(select_key), select_kind_(select_kind),
-          refill_(refill) {}
+          refill_(refill), icons_(icons_of(ws.tree)) {}
 
     void run() {
         const ChildIndex& children = ws_.store.children();
@@ -269,7 +288,7 @@ private:
     const bool refill_;
     std::int32_t counter_ = 0;
     std::int32_t to_select_ = 0;
-    TreeIcons icons_;
+    TreeIcons& icons_;
     std::vector<QTreeWidgetItem*> top_level_;
     std::vector<QTreeWidgetItem*> items_;
     std::vector<RecordRef> records_;
@@ -436,7 +455,7 @@ void refresh_status_icons(Workspace& ws) {
     const bool full = watch.full || watch.structure_version != ws.store.structure_version() ||
                       watch.day != day || now >= watch.next_overdue || now < watch.last_now;
     watch.last_now = now;
-    TreeIcons icons;
+    TreeIcons& icons = icons_of(ws.tree);
 
     std::vector<Key> again;
     if (full) {
@@ -487,7 +506,7 @@ void status_changed(Workspace& ws, RecordRef ref) {
 
 void set_tree_icon(Workspace& ws, std::int32_t position, int image) {
     if (QTreeWidgetItem* item = tree_item_at(ws, position)) {
-        TreeIcons icons;
+        TreeIcons& icons = icons_of(ws.tree);
         show_image(item, image, icons);
     }
 }
@@ -694,7 +713,7 @@ bool insert_tree_item(Workspace& ws, RecordRef ref) {
         position += subtree_size(place.parent->child(r));
     {
         const QSignalBlocker blocker(ws.tree);
-        TreeIcons icons;
+        TreeIcons& icons = icons_of(ws.tree);
         auto* item = new TreeItem();
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
         const ItemLook look = look_of(l, ref);

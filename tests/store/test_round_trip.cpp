@@ -151,7 +151,7 @@ private slots:
         fill_one_of_each(s);
         QCOMPARE(s.lists.clients.size(), std::size_t(1));
         QCOMPARE(s.lists.entries.size(), std::size_t(1));
-        QCOMPARE(s.lists.entries[0].timing, 1);
+        QCOMPARE(s.lists.entries[0].timing, std::uint8_t(1));
 
         RecordLists& l = s.lists;
         l.entries[0].Time = 3725;
@@ -384,7 +384,7 @@ private slots:
         compare_lists(s.lists, saved);
         QCOMPARE(s.lists.tasks[0].running, std::uint8_t(0));
         QVERIFY(!s.lists.tasks[0].modified);
-        QCOMPARE(s.lists.entries[0].timing, 0);
+        QCOMPARE(s.lists.entries[0].timing, std::uint8_t(0));
         QCOMPARE(s.lists.restart, (std::vector<std::int32_t>{11, 12}));
     }
 };
