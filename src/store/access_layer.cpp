@@ -38,13 +38,12 @@ struct Engine {
     decltype(&::sqlite3_get_autocommit) get_autocommit = nullptr;
     decltype(&::sqlite3_busy_timeout) busy_timeout = nullptr;
     // Typed reading.
-    decltype(&::sqlite3_column_int) column_int = nullptr;
     decltype(&::sqlite3_column_int64) column_int64 = nullptr;
     decltype(&::sqlite3_column_double) column_double = nullptr;
 
     bool can_step() const {
         return prepare && step && column_count && column_name && column_text && column_bytes &&
-               column_type && finalize && column_int && column_int64 && column_double;
+               column_type && finalize && column_int64 && column_double;
     }
 };
 
@@ -299,7 +298,6 @@ void* AccessLayer::load_engine(const std::string& name) {
     resolve(library, "sqlite3_column_bytes", e.column_bytes);
     resolve(library, "sqlite3_column_type", e.column_type);
     resolve(library, "sqlite3_finalize", e.finalize);
-    resolve(library, "sqlite3_column_int", e.column_int);
     resolve(library, "sqlite3_column_int64", e.column_int64);
     resolve(library, "sqlite3_column_double", e.column_double);
     required = required && e.can_step();

@@ -1,6 +1,7 @@
 // The item tree: positions, selection after a build, the restart list, and the status icons.
 #include "test_registry.h"
 #include "view_helpers.h"
+#include "views/item_commands.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -294,6 +295,36 @@ private slots:
         f.add_client("Cask", 5);
         refresh_status_icons(*f.ws);
         QCOMPARE(shown_image(f.item("One")), image::Complete);
+    }
+
+    // Edits through the item dialogs are announced: the next pass shows a new end date at once.
+    void an_end_date_edited_in_its_dialog_shows_on_the_next_pass_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<int>("ok");
+        QTest::newRow("project") << "Web" << id::ProjectDialog << id::ProjectOk;
+        QTest::newRow("objective") << "Beta" << id::ObjectiveDialog << id::ObjectiveOk;
+        QTest::newRow("task") << "One" << id::TaskDialog << id::TaskOk;
+    }
+    void an_end_date_edited_in_its_dialog_shows_on_the_next_pass() {
+        QFETCH(QString, label);
+        QFETCH(int, window);
+        QFETCH(int, ok);
+        ViewsFixture f;
+        const Hierarchy h(f);
+        refresh_status_icons(*f.ws);
+        refresh_status_icons(*f.ws);
+        const QByteArray name = label.toUtf8();
+        QVERIFY(shown_image(f.item(name.constData())) != image::Overdue);
+        f.select(name.constData());
+        edit_item(*f.ws);
+        ItemDialog* dialog = f.dialog(window);
+        QVERIFY(dialog);
+        dialog->start_picker()->setDate(QDate(2026, 11, 1));
+        dialog->end_picker()->setDate(QDate(2026, 11, 2));
+        click_button(dialog, ok);
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item(name.constData())), image::Overdue);
     }
 
     // An item turns overdue when a whole day has passed since its end, which need not be at a
