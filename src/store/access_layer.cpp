@@ -40,6 +40,9 @@ struct Engine {
     // Typed reading.
     decltype(&::sqlite3_column_int64) column_int64 = nullptr;
     decltype(&::sqlite3_column_double) column_double = nullptr;
+    // Opens without the connection's own mutex: every call comes from the window thread, and
+    // a load reads millions of cells, each of which would take and release it.
+    decltype(&::sqlite3_open_v2) open_v2 = nullptr;
 
     bool can_step() const {
         return prepare && step && column_count && column_name && column_text && column_bytes &&
@@ -300,6 +303,7 @@ void* AccessLayer::load_engine(const std::string& name) {
     resolve(library, "sqlite3_finalize", e.finalize);
     resolve(library, "sqlite3_column_int64", e.column_int64);
     resolve(library, "sqlite3_column_double", e.column_double);
+    resolve(library, "sqlite3_open_v2", e.open_v2);
     required = required && e.can_step();
     if (!required) {
         s.last_error = "DBLayer: " + file + " is not a usable SQLite 3 library";
@@ -350,7 +354,12 @@ void* AccessLayer::open_numbered_database(std::int32_t number, const std::string
         return nullptr;
     s.last_error.clear();
     sqlite3* handle = nullptr;
-    const int rc = s.engine.open(file_name.c_str(), &handle);
+    const int rc =
+        s.engine.open_v2
+            ? s.engine.open_v2(file_name.c_str(), &handle,
+                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                               nullptr)
+            : s.engine.open(file_name.c_str(), &handle);
     if (rc != SQLITE_OK || !handle) {
         s.engine_error(handle);
         if (handle)
