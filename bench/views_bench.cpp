@@ -23,11 +23,13 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace olv::bench {
 
@@ -226,6 +228,79 @@ void run_views_bench(const BenchContext& context) {
     require(store.lists.tasks[*other].running && store.lists.tasks[long_task].running,
             "the timers did not survive the rebuild");
     print_figure("insert_client", insert_ms, "ms");
+
+    // New Item on an objective opens the Task dialog; OK inserts the task and leaves the
+    // objective selected.
+    const std::size_t objective = store.lists.objectives.size() / 2;
+    int tasks_inserted = 0;
+    const double insert_task_ms = best_of(3, [&] {
+        clock.advance_seconds(1);
+        const std::int32_t position = store.lists.objectives[objective].tree_pos;
+        click(ws, position);
+        new_item(ws, position);
+        ItemDialog* dialog = item_dialog(ws, id::TaskDialog);
+        require(dialog != nullptr, "the Task dialog did not open");
+        dialog->title_field()->setText(QStringLiteral("New Task %1").arg(++tasks_inserted));
+        save_task_dialog(ws);
+        settle();
+        require(current_position(ws) == store.lists.objectives[objective].tree_pos,
+                "the objective is not selected");
+    });
+    require(prompter.shown.isEmpty(), "the tasks were not inserted cleanly");
+    print_figure("insert_task", insert_task_ms, "ms");
+
+    // A timer started on a task without an entry today: the entry is inserted and listed.
+    std::vector<Key> idle_tasks;
+    for (std::size_t t = 0; t < store.lists.tasks.size() && idle_tasks.size() < 3; ++t) {
+        const TaskRecord& task = store.lists.tasks[t];
+        if (task.running || task.task_complete != 0 || task.Task_Date > today)
+            continue;
+        bool has_today = false;
+        for (std::size_t e : store.children().entries_of_task(t))
+            has_today = has_today || store.lists.entries[e].date == today;
+        if (!has_today)
+            idle_tasks.push_back(task.key);
+    }
+    require(idle_tasks.size() == 3, "no task to start");
+    const std::size_t entries_before = store.lists.entries.size();
+    std::size_t started = 0;
+    const auto tree_pos_of_key = [&](Key key) {
+        for (const TaskRecord& task : store.lists.tasks)
+            if (task.key == key)
+                return task.tree_pos;
+        return -1;
+    };
+    double start_ms = 0;
+    for (; started < idle_tasks.size(); ++started) {
+        const std::int32_t position = tree_pos_of_key(idle_tasks[started]);
+        click(ws, position);
+        settle();
+        const Stopwatch watch;
+        toggle_timer(ws, position);
+        settle();
+        start_ms = started == 0 ? watch.elapsed_ms() : std::min(start_ms, watch.elapsed_ms());
+    }
+    require(store.lists.entries.size() == entries_before + 3 && prompter.shown.isEmpty(),
+            "the timers did not start with new entries");
+    print_figure("timer_start_new_day", start_ms, "ms");
+    for (Key key : idle_tasks)
+        toggle_timer(ws, tree_pos_of_key(key));
+
+    // Delete Item on a task with its entries, confirmed.
+    double delete_ms = 0;
+    for (int run = 0; run < 3; ++run) {
+        const std::int32_t position = store.lists.tasks[store.lists.tasks.size() / 3].tree_pos;
+        click(ws, position);
+        settle();
+        const Stopwatch watch;
+        delete_item(ws);
+        settle();
+        delete_ms = run == 0 ? watch.elapsed_ms() : std::min(delete_ms, watch.elapsed_ms());
+    }
+    require(prompter.texts() == QStringList(3, QStringLiteral("Please Confirm Deletion")),
+            "the tasks were not deleted cleanly");
+    print_figure("delete_task", delete_ms, "ms");
+    print_figure("peak_rss_end", peak_rss_mib(), "MiB");
 }
 
 } // namespace olv::bench

@@ -4,17 +4,18 @@
 
 namespace olv {
 
+// Every period is a whole number of ticks and all start together, so one timer at the tick's
+// period finds every job due: the program wakes once a second, not once per job.
 Jobs::Jobs(const Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {
     const int periods[] = {kTickMs, kFlushMs, kRefreshMs};
     for (std::size_t i = 0; i < slots_.size(); ++i) {
-        Slot& slot = slots_[i];
-        slot.period_ms = periods[i];
-        slot.every_period = i == 0;
-        slot.timer = new QTimer(this);
-        slot.timer->setTimerType(Qt::PreciseTimer);
-        slot.timer->setInterval(slot.period_ms);
-        connect(slot.timer, &QTimer::timeout, this, &Jobs::poll);
+        slots_[i].period_ms = periods[i];
+        slots_[i].every_period = i == 0;
     }
+    timer_ = new QTimer(this);
+    timer_->setTimerType(Qt::PreciseTimer);
+    timer_->setInterval(kTickMs);
+    connect(timer_, &QTimer::timeout, this, &Jobs::poll);
 }
 
 Jobs::~Jobs() {
@@ -29,15 +30,14 @@ void Jobs::start(Job tick, Job flush, Job refresh) {
         slot.job = std::move(jobs[i]);
         slot.started_ms = clock_.steady_ms();
         slot.periods_done = 0;
-        slot.timer->start();
     }
+    timer_->start();
     started_ = true;
 }
 
 void Jobs::stop() {
     started_ = false;
-    for (Slot& slot : slots_)
-        slot.timer->stop();
+    timer_->stop();
 }
 
 void Jobs::poll() {

@@ -1,6 +1,7 @@
 #pragma once
 // The three periodic jobs (tick every second, flush every 20 seconds, status refresh every 2
-// seconds) on the window thread, with two promises:
+// seconds) on the window thread, driven by one timer that fires once a second, with two
+// promises:
 // 1. No job runs in the middle of a change to the lists, nor inside another job. Handlers hold a
 //    Busy scope; a job that comes due meanwhile runs as soon as the outermost scope ends. A
 //    modal window waits only where the lists are consistent, so while it waits (ModalWait) the
@@ -91,7 +92,6 @@ private:
         Job job;
         std::int64_t started_ms = 0;
         std::int64_t periods_done = 0;
-        QTimer* timer = nullptr;
     };
 
     void leave();
@@ -101,6 +101,7 @@ private:
 
     const Clock& clock_;
     std::array<Slot, 3> slots_;
+    QTimer* timer_ = nullptr;
     bool started_ = false;
     int depth_ = 0;
     int modal_waits_ = 0;

@@ -38,6 +38,12 @@ struct Engine {
     decltype(&::sqlite3_last_insert_rowid) last_insert_rowid = nullptr;
     decltype(&::sqlite3_get_autocommit) get_autocommit = nullptr;
     decltype(&::sqlite3_busy_timeout) busy_timeout = nullptr;
+    // Typed reading.
+    decltype(&::sqlite3_column_int64) column_int64 = nullptr;
+    decltype(&::sqlite3_column_double) column_double = nullptr;
+    // Opens without the connection's own mutex: every call comes from the window thread, and
+    // a load reads millions of cells, each of which would take and release it.
+    decltype(&::sqlite3_open_v2) open_v2 = nullptr;
 
     // Online backup: a whole database copied page by page under the engine's own locks, so a
     // copy is never half old and half new.
@@ -54,7 +60,7 @@ struct Engine {
 
     bool can_step() const {
         return prepare && step && column_count && column_name && column_text && column_bytes &&
-               column_type && finalize;
+               column_type && finalize && column_int64 && column_double;
     }
 };
 
@@ -363,6 +369,9 @@ void* AccessLayer::load_engine(const std::string& name) {
     resolve(library, "sqlite3_column_bytes", e.column_bytes);
     resolve(library, "sqlite3_column_type", e.column_type);
     resolve(library, "sqlite3_finalize", e.finalize);
+    resolve(library, "sqlite3_column_int64", e.column_int64);
+    resolve(library, "sqlite3_column_double", e.column_double);
+    resolve(library, "sqlite3_open_v2", e.open_v2);
     required = required && e.can_step();
     if (!required) {
         s.last_error = "DBLayer: " + file + " is not a usable SQLite 3 library";
@@ -419,7 +428,12 @@ void* AccessLayer::open_numbered_database(std::int32_t number, const std::string
         return nullptr;
     s.last_error.clear();
     sqlite3* handle = nullptr;
-    const int rc = s.engine.open(file_name.c_str(), &handle);
+    const int rc =
+        s.engine.open_v2
+            ? s.engine.open_v2(file_name.c_str(), &handle,
+                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                               nullptr)
+            : s.engine.open(file_name.c_str(), &handle);
     if (rc != SQLITE_OK || !handle) {
         s.engine_error(handle);
         if (handle)
@@ -630,6 +644,88 @@ int AccessLayer::copy_current_database(const std::string& target) {
 
 const std::string& AccessLayer::last_error() const {
     return state_->last_error;
+}
+
+// --- Typed reading ----------------------------------------------------------------------------
+
+namespace {
+
+const Engine& engine_of(const void* engine) {
+    return *static_cast<const Engine*>(engine);
+}
+
+sqlite3_stmt* statement_of(void* statement) {
+    return static_cast<sqlite3_stmt*>(statement);
+}
+
+} // namespace
+
+AccessLayer::Rows::Rows(const void* engine, void* statement, int result)
+    : engine_(engine), statement_(statement), result_(result) {
+    if (statement_)
+        columns_ = engine_of(engine_).column_count(statement_of(statement_));
+}
+
+AccessLayer::Rows::Rows(Rows&& other) noexcept
+    : engine_(other.engine_), statement_(std::exchange(other.statement_, nullptr)),
+      result_(other.result_), columns_(other.columns_) {}
+
+AccessLayer::Rows::~Rows() {
+    if (statement_)
+        engine_of(engine_).finalize(statement_of(statement_));
+}
+
+bool AccessLayer::Rows::next() {
+    if (!statement_)
+        return false;
+    const int rc = engine_of(engine_).step(statement_of(statement_));
+    if (rc == SQLITE_ROW)
+        return true;
+    result_ = rc == SQLITE_DONE ? SQLITE_OK : rc;
+    engine_of(engine_).finalize(statement_of(std::exchange(statement_, nullptr)));
+    return false;
+}
+
+AccessLayer::Rows::Type AccessLayer::Rows::type(int column) const {
+    return static_cast<Type>(engine_of(engine_).column_type(statement_of(statement_), column));
+}
+
+std::int64_t AccessLayer::Rows::integer(int column) const {
+    return engine_of(engine_).column_int64(statement_of(statement_), column);
+}
+
+double AccessLayer::Rows::real(int column) const {
+    return engine_of(engine_).column_double(statement_of(statement_), column);
+}
+
+std::string_view AccessLayer::Rows::text(int column) const {
+    const Engine& e = engine_of(engine_);
+    const auto* value =
+        reinterpret_cast<const char*>(e.column_text(statement_of(statement_), column));
+    if (!value)
+        return {};
+    return {value, static_cast<std::size_t>(e.column_bytes(statement_of(statement_), column))};
+}
+
+AccessLayer::Rows AccessLayer::step_rows(std::string_view statement) {
+    State& s = *state_;
+    DatabaseSlot* database = s.find_database(s.current_number);
+    if (!database) {
+        s.last_error = "DBLayer: Handle not found";
+        return Rows(&s.engine, nullptr, kNoDatabase);
+    }
+    s.last_error.clear();
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = s.engine.prepare(database->handle, statement.data(),
+                                    static_cast<int>(statement.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        s.engine_error(database->handle);
+        if (stmt)
+            s.engine.finalize(stmt);
+        return Rows(&s.engine, nullptr, rc);
+    }
+    // Whitespace alone prepares no statement: no rows, no failure.
+    return Rows(&s.engine, stmt, SQLITE_OK);
 }
 
 } // namespace olv

@@ -73,6 +73,43 @@ public:
 
     const std::string& last_error() const;
 
+    // --- Typed reading: the rows of a query stepped straight from the engine, each cell read
+    // with the accessor of its type, without the text grid. ----------------------------------
+    class Rows {
+    public:
+        // The engine's storage classes.
+        enum class Type { Integer = 1, Real = 2, Text = 3, Blob = 4, Null = 5 };
+
+        Rows(Rows&& other) noexcept;
+        Rows& operator=(Rows&&) = delete;
+        Rows(const Rows&) = delete;
+        ~Rows();
+
+        // Steps to the next row: false at the end or on a failure (see result).
+        bool next();
+        // 0 once every row was read; otherwise the engine's code (or kNoDatabase).
+        int result() const { return result_; }
+        int column_count() const { return columns_; }
+
+        Type type(int column) const;
+        std::int64_t integer(int column) const;
+        double real(int column) const;
+        // The engine's text form of the cell ("" for NULL), valid until the next step.
+        std::string_view text(int column) const;
+
+    private:
+        friend class AccessLayer;
+        Rows(const void* engine, void* statement, int result);
+        const void* engine_;
+        void* statement_;
+        int result_;
+        int columns_ = 0;
+    };
+    // Prepares the first statement of the text on the current database. The rows must be read
+    // before the next call that changes the connection.
+    Rows step_rows(std::string_view statement);
+    // -----------------------------------------------------------------------------------------
+
 private:
     struct State;
     std::unique_ptr<State> state_;

@@ -2,6 +2,7 @@
 
 #include "store/records.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -61,6 +62,8 @@ std::vector<ChildIndex::Indices> group(const std::vector<Parent>& parents,
                                        const std::vector<Child>& children, ParentKeyOf parent_key,
                                        ChildIndex::Indices& owners) {
     const ParentsByKey by_key(parents);
+    // Room for the records added later without moving the whole table (a million entries).
+    owners.reserve(children.size() + children.size() / 32 + 16);
     owners.resize(children.size());
     std::vector<std::size_t> counts(parents.size(), 0);
     for (std::size_t c = 0; c < children.size(); ++c) {
@@ -118,6 +121,200 @@ const ChildIndex::Indices& ChildIndex::tasks_of_objective(std::size_t objective_
 
 const ChildIndex::Indices& ChildIndex::entries_of_task(std::size_t task_index) const {
     return children_at(task_entries_, task_index);
+}
+
+} // namespace olv
+
+namespace olv {
+
+namespace {
+
+// Indices at or after `index` move one on.
+void shift_from(std::vector<ChildIndex::Indices>& lists, std::size_t index) {
+    for (auto& list : lists)
+        for (std::size_t& i : list)
+            if (i >= index)
+                ++i;
+}
+
+// The first record holding the key, as a build finds it.
+template <typename Records> std::size_t first_with_key(const Records& records, Key key) {
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i].key == key)
+            return i;
+    return ChildIndex::kNoParent;
+}
+
+// The children of a new parent: those with its key and no parent before it came.
+template <typename Children, typename ParentKeyOf>
+ChildIndex::Indices adopted(const Children& children, Key key, ParentKeyOf parent_key) {
+    ChildIndex::Indices found;
+    for (std::size_t c = 0; c < children.size(); ++c)
+        if (parent_key(children[c]) == key)
+            found.push_back(c);
+    return found;
+}
+
+void add_child(std::vector<ChildIndex::Indices>& lists, std::size_t parent, std::size_t child) {
+    if (parent == ChildIndex::kNoParent || parent >= lists.size())
+        return;
+    auto& list = lists[parent];
+    list.insert(std::lower_bound(list.begin(), list.end(), child), child);
+}
+
+// New list indices after an erase: kNoParent for the erased ones.
+ChildIndex::Indices remap_of(const std::vector<char>& doomed, std::size_t size) {
+    ChildIndex::Indices remap(size);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        remap[i] = i < doomed.size() && doomed[i] ? ChildIndex::kNoParent : kept++;
+    return remap;
+}
+
+void erase_parents(std::vector<ChildIndex::Indices>& lists, const std::vector<char>& doomed) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        if (i < doomed.size() && doomed[i])
+            continue;
+        if (kept != i)
+            lists[kept] = std::move(lists[i]);
+        ++kept;
+    }
+    lists.resize(kept);
+}
+
+void remap_children(std::vector<ChildIndex::Indices>& lists, const ChildIndex::Indices& remap) {
+    for (auto& list : lists) {
+        std::size_t kept = 0;
+        for (std::size_t i : list)
+            if (remap[i] != ChildIndex::kNoParent)
+                list[kept++] = remap[i];
+        list.resize(kept);
+    }
+}
+
+} // namespace
+
+std::vector<ChildIndex::Indices>* ChildIndex::children_of_level(int level) {
+    switch (level) {
+    case kClients:
+        return &client_projects_;
+    case kProjects:
+        return &project_objectives_;
+    case kObjectives:
+        return &objective_tasks_;
+    case kTasks:
+        return &task_entries_;
+    default:
+        return nullptr;
+    }
+}
+
+void ChildIndex::inserted(const RecordLists& lists, int level, std::size_t index) {
+    // The lists of children that name the new record's list, and its own parent.
+    std::vector<Indices>* siblings = level > kClients ? children_of_level(level - 1) : nullptr;
+    std::size_t parent = kNoParent;
+    switch (level) {
+    case kProjects:
+        parent = first_with_key(lists.clients, lists.projects[index].client_key);
+        break;
+    case kObjectives:
+        parent = first_with_key(lists.projects, lists.objectives[index].Project_key);
+        break;
+    case kTasks:
+        parent = first_with_key(lists.objectives, lists.tasks[index].Obj_key);
+        break;
+    case kEntries: {
+        // Most tasks are found near the end: new entries belong to recent tasks.
+        const Key task_key = lists.entries[index].Task_Key;
+        for (std::size_t t = lists.tasks.size(); t-- > 0;)
+            if (lists.tasks[t].key == task_key)
+                parent = t;
+        break;
+    }
+    default:
+        break;
+    }
+    if (siblings) {
+        shift_from(*siblings, index);
+        add_child(*siblings, parent, index);
+    }
+    if (level == kEntries) {
+        entry_tasks_.insert(entry_tasks_.begin() + static_cast<std::ptrdiff_t>(index), parent);
+        return;
+    }
+    if (level == kTasks)
+        for (std::size_t& owner : entry_tasks_)
+            if (owner != kNoParent && owner >= index)
+                ++owner;
+
+    // Its own children: none for a new key, unless rows were waiting for a parent of that key.
+    Indices children;
+    switch (level) {
+    case kClients:
+        children = adopted(lists.projects, lists.clients[index].key,
+                           [](const ProjectRecord& r) { return r.client_key; });
+        break;
+    case kProjects:
+        children = adopted(lists.objectives, lists.projects[index].key,
+                           [](const ObjectiveRecord& r) { return r.Project_key; });
+        break;
+    case kObjectives:
+        children = adopted(lists.tasks, lists.objectives[index].key,
+                           [](const TaskRecord& r) { return r.Obj_key; });
+        break;
+    case kTasks:
+        children = adopted(lists.entries, lists.tasks[index].key,
+                           [](const TimeEntry& r) { return r.Task_Key; });
+        for (std::size_t e : children)
+            entry_tasks_[e] = index;
+        break;
+    default:
+        break;
+    }
+    std::vector<Indices>& own = *children_of_level(level);
+    own.insert(own.begin() + static_cast<std::ptrdiff_t>(index), std::move(children));
+}
+
+void ChildIndex::erased(const std::vector<char> (&doomed)[kLevels]) {
+    // New indices by the sizes before the erase.
+    const Indices projects = remap_of(doomed[kProjects], project_objectives_.size());
+    const Indices objectives = remap_of(doomed[kObjectives], objective_tasks_.size());
+    const Indices tasks = remap_of(doomed[kTasks], task_entries_.size());
+    // The entries list is long and loses few: their new indices come from the erased ones.
+    Indices gone;
+    for (std::size_t e = 0; e < doomed[kEntries].size() && e < entry_tasks_.size(); ++e)
+        if (doomed[kEntries][e])
+            gone.push_back(e);
+
+    erase_parents(client_projects_, doomed[kClients]);
+    erase_parents(project_objectives_, doomed[kProjects]);
+    erase_parents(objective_tasks_, doomed[kObjectives]);
+    erase_parents(task_entries_, doomed[kTasks]);
+    remap_children(client_projects_, projects);
+    remap_children(project_objectives_, objectives);
+    remap_children(objective_tasks_, tasks);
+    if (!gone.empty()) {
+        for (auto& list : task_entries_) {
+            std::size_t kept = 0;
+            for (std::size_t e : list) {
+                const auto before = std::lower_bound(gone.begin(), gone.end(), e);
+                if (before != gone.end() && *before == e)
+                    continue;
+                list[kept++] = e - static_cast<std::size_t>(before - gone.begin());
+            }
+            list.resize(kept);
+        }
+    }
+
+    std::size_t kept = 0;
+    for (std::size_t e = 0; e < entry_tasks_.size(); ++e) {
+        if (e < doomed[kEntries].size() && doomed[kEntries][e])
+            continue;
+        const std::size_t owner = entry_tasks_[e];
+        entry_tasks_[kept++] = owner == kNoParent ? kNoParent : tasks[owner];
+    }
+    entry_tasks_.resize(kept);
 }
 
 } // namespace olv

@@ -10,6 +10,8 @@ namespace olv {
 
 struct RecordLists;
 
+inline constexpr int kLevels = 5;
+
 class ChildIndex {
 public:
     using Indices = std::vector<std::size_t>;
@@ -26,7 +28,22 @@ public:
     static constexpr std::size_t kNoParent = static_cast<std::size_t>(-1);
     const Indices& task_of_each_entry() const { return entry_tasks_; }
 
+    // Kept in step with a list change instead of a new build. A record was put into its list at
+    // `index`; `lists` already hold it. Children whose parent key is its key (none for a new
+    // key) become its children.
+    void inserted(const RecordLists& lists, int level, std::size_t index);
+    // The records marked in `doomed` (by level, in list order before the change) were erased.
+    void erased(const std::vector<char> (&doomed)[kLevels]);
+
+    // Levels of the lists the index covers.
+    static constexpr int kClients = 0;
+    static constexpr int kProjects = 1;
+    static constexpr int kObjectives = 2;
+    static constexpr int kTasks = 3;
+    static constexpr int kEntries = 4;
+
 private:
+    std::vector<Indices>* children_of_level(int level);
     std::vector<Indices> client_projects_;
     std::vector<Indices> project_objectives_;
     std::vector<Indices> objective_tasks_;

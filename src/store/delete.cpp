@@ -9,21 +9,24 @@ namespace {
 
 using KeySet = std::unordered_set<Key>;
 
-// Runs the cascade's statements, whose results are otherwise ignored. Once the database turns
-// out to be locked by another connection, every further statement would wait out the busy
-// timeout only to fail as well, so none is issued.
+// Runs the cascade's statements. The cascade is one transaction: once a statement fails, or the
+// engine has ended the transaction itself (a full disk, a constraint, a trigger), nothing more
+// is issued, since it would run and commit outside the transaction and leave half a cascade.
 class Cascade {
 public:
-    explicit Cascade(AccessLayer& db) : db_(db) {}
+    Cascade(AccessLayer& db, bool in_transaction) : db_(db), in_transaction_(in_transaction) {}
     void run(const std::string& statement) {
-        if (!blocked_)
-            blocked_ = AccessLayer::locked_elsewhere(db_.execute(statement));
+        if (failed_)
+            return;
+        failed_ = !AccessLayer::succeeded(db_.execute(statement)) ||
+                  (in_transaction_ && !db_.in_transaction());
     }
-    bool blocked() const { return blocked_; }
+    bool failed() const { return failed_; }
 
 private:
     AccessLayer& db_;
-    bool blocked_ = false;
+    const bool in_transaction_;
+    bool failed_ = false;
 };
 
 // Marks the children of the given parents and gathers their keys. Returns the parents that have
@@ -64,19 +67,6 @@ void delete_children(Cascade& cascade, RecordKind parent_kind, const std::vector
 constexpr std::size_t kIndexedCascade = 8;
 constexpr const char* kCascadeIndex = "olvessa_cascade_task_key";
 
-// One compacting pass that keeps the unmarked records in their order.
-template <typename Records> void erase_marked(Records& records, const std::vector<char>& doomed) {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (i < doomed.size() && doomed[i])
-            continue;
-        if (kept != i)
-            records[kept] = std::move(records[i]);
-        ++kept;
-    }
-    records.erase(records.begin() + static_cast<std::ptrdiff_t>(kept), records.end());
-}
-
 } // namespace
 
 DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
@@ -90,7 +80,7 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
     AccessLayer& db = store.db;
     // One transaction: the cascade touches many rows and must not cost one commit per row.
     const bool in_transaction = AccessLayer::succeeded(db.execute("BEGIN"));
-    Cascade cascade(db);
+    Cascade cascade(db, in_transaction);
 
     std::vector<char> doomed_projects(lists.projects.size(), 0);
     std::vector<char> doomed_objectives(lists.objectives.size(), 0);
@@ -158,23 +148,30 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
             mark_children(tasks, lists.entries, doomed_entries, found_keys,
                           [](const TimeEntry& e) { return e.Task_Key; });
         const bool indexed =
-            in_transaction && !cascade.blocked() && with_entries.size() >= kIndexedCascade &&
+            in_transaction && !cascade.failed() && with_entries.size() >= kIndexedCascade &&
             AccessLayer::succeeded(db.execute(std::string("CREATE INDEX ") + kCascadeIndex +
                                               " ON Task_Detail(Task_Key)"));
         delete_children(cascade, RecordKind::Task, with_entries);
         if (indexed)
-            db.execute(std::string("DROP INDEX ") + kCascadeIndex);
+            cascade.run(std::string("DROP INDEX ") + kCascadeIndex);
     }
 
-    if (in_transaction && !AccessLayer::succeeded(db.execute("COMMIT")) && db.in_transaction())
-        db.execute("ROLLBACK");
+    // Without a transaction (BEGIN refused) each statement stood on its own.
+    const bool failed =
+        cascade.failed() || (in_transaction && !AccessLayer::succeeded(db.execute("COMMIT")));
+    if (failed) {
+        if (db.in_transaction())
+            db.execute("ROLLBACK");
+        return DeleteOutcome::WriteFailed;
+    }
 
-    erase_marked(lists.clients, doomed_clients);
-    erase_marked(lists.projects, doomed_projects);
-    erase_marked(lists.objectives, doomed_objectives);
-    erase_marked(lists.tasks, doomed_tasks);
-    erase_marked(lists.entries, doomed_entries);
-    store.structure_changed();
+    std::vector<char> doomed[kLevels];
+    doomed[ChildIndex::kClients] = std::move(doomed_clients);
+    doomed[ChildIndex::kProjects] = std::move(doomed_projects);
+    doomed[ChildIndex::kObjectives] = std::move(doomed_objectives);
+    doomed[ChildIndex::kTasks] = std::move(doomed_tasks);
+    doomed[ChildIndex::kEntries] = std::move(doomed_entries);
+    store.erase_records(doomed);
     return DeleteOutcome::Deleted;
 }
 
@@ -185,8 +182,10 @@ int delete_time_entry_record(Store& store, std::size_t entry_index) {
     const int rc = store.db.execute(delete_time_entry_sql(entries[entry_index].key));
     if (rc != 0)
         return rc;
-    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(entry_index));
-    store.structure_changed();
+    std::vector<char> doomed[kLevels];
+    doomed[ChildIndex::kEntries].assign(entries.size(), 0);
+    doomed[ChildIndex::kEntries][entry_index] = 1;
+    store.erase_records(doomed);
     return rc;
 }
 

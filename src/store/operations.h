@@ -2,6 +2,7 @@
 // Creating, loading, inserting, flushing and deleting records.
 #include "store/store.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,9 @@ enum class LoadStatus {
 // Replaces the six lists with the rows of the current database (the restart list is kept);
 // the users row sets the store's currency and date mask.
 LoadStatus load_all_records(Store& store);
+// Reads the row of one client, project, objective or task by key, converted as a load converts
+// it, and puts the record at its place in its list. Nothing when the row cannot be read.
+std::optional<Store::Placed> load_one_record(Store& store, RecordKind kind, Key key);
 // load_all_records for a reload after a flush: a record the flush could not write keeps its
 // fields and stays modified, so the next flush tries it again instead of the reload losing it.
 LoadStatus reload_keeping_unsaved(Store& store);
@@ -68,17 +72,21 @@ struct FlushResult {
     bool committed = true;
 };
 
-// Runs an insert statement of a client, project, objective or task. On success (result 0)
-// flushes every modified record and reloads all lists (reload_keeping_unsaved); otherwise
-// changes nothing.
+// Runs the insert statement of a client, project, objective or task with the given key. On
+// success (result 0) flushes every modified record, then reads the new row back and puts it at
+// its place in its list, as a load would. Should the row not read back, all lists are reloaded
+// (`reloaded`). A failed statement changes nothing.
 struct InsertResult {
     int rc = 0;
     FlushResult flush;
+    std::size_t index = 0;  // of the new record in its list
+    bool reordered = false; // the list was put back in load order around it
+    bool reloaded = false;
 };
-InsertResult insert_and_reload(Store& store, const std::string& statement);
+InsertResult insert_and_place(Store& store, RecordKind kind, Key key, const std::string& statement);
 
-// Inserts today's entry of a task for its timer and appends it to the entries list (timing 1).
-// Returns the engine result; on failure nothing is appended.
+// Inserts today's entry of a task for its timer and puts it at its place in the entries list
+// (timing 1). Returns the engine result; on failure nothing is added.
 int insert_time_entry(Store& store, Key task_key, DateValue now, DateValue today);
 
 // --- Flushing -------------------------------------------------------------------------------
@@ -88,9 +96,12 @@ int insert_time_entry(Store& store, Key task_key, DateValue now, DateValue today
 FlushResult flush(Store& store);
 
 // --- Deleting -------------------------------------------------------------------------------
-enum class DeleteOutcome { NoRecord, UserItem, Deleted };
+enum class DeleteOutcome { NoRecord, UserItem, Deleted, WriteFailed };
 // Deletes the record at the tree position with everything beneath it from the database and
-// the lists (the caller has asked for confirmation and flushed).
+// the lists (the caller has asked for confirmation and flushed), in one transaction. When a
+// statement fails or the engine ends the transaction itself, the rest is not issued, what is
+// still open is rolled back and the lists are left as they were (WriteFailed): the caller
+// reloads, since the engine may have kept part of the work.
 DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position);
 // Deletes one time entry (by index in the entries list); the element goes only when the
 // statement succeeded. Returns the engine result.

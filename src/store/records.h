@@ -70,15 +70,16 @@ struct TaskRecord {
     std::uint8_t task_checked = 0;
 };
 
+// A million of these make up ten years: the small fields sit together, 24 bytes in all.
 struct TimeEntry {
     Key key = 0;
     Key Task_Key = 0;
     std::int32_t Time = 0;
     DateValue date = 0;
     std::uint8_t billed = 0;
-    std::int32_t timing = 0;   // memory
-    std::int32_t list_row = 0; // memory
+    std::uint8_t timing = 0;   // memory: 1 while its task's timer counts into it
     bool modified = false;     // memory
+    std::int32_t list_row = 0; // memory
 };
 
 // The record lists, each in load order. The restart list holds task keys, later their tree

@@ -1,4 +1,5 @@
 #include "store/operations.h"
+#include "store/stored_fields.h"
 
 #include <algorithm>
 #include <iterator>
@@ -7,49 +8,6 @@
 namespace olv {
 
 namespace {
-
-// The stored fields of a record that is still modified, put over its freshly loaded copy; the
-// memory-only fields stay as the load left them.
-void take_stored(UserRecord& into, const UserRecord& from) {
-    into.userID = from.userID;
-    into.user_View = from.user_View;
-    into.user_Currency = from.user_Currency;
-    into.user_DateFormat = from.user_DateFormat;
-}
-void take_stored(ClientRecord& into, const ClientRecord& from) {
-    into.client_name = from.client_name;
-    into.client_rate = from.client_rate;
-}
-void take_stored(ProjectRecord& into, const ProjectRecord& from) {
-    into.project_title = from.project_title;
-    into.client_key = from.client_key;
-    into.project_date = from.project_date;
-    into.project_end = from.project_end;
-    into.project_note = from.project_note;
-    into.project_rate = from.project_rate;
-}
-void take_stored(ObjectiveRecord& into, const ObjectiveRecord& from) {
-    into.ob_complete = from.ob_complete;
-    into.ob_title = from.ob_title;
-    into.Project_key = from.Project_key;
-    into.ob_date = from.ob_date;
-    into.ob_end = from.ob_end;
-    into.ob_notes = from.ob_notes;
-}
-void take_stored(TaskRecord& into, const TaskRecord& from) {
-    into.task_complete = from.task_complete;
-    into.task_title = from.task_title;
-    into.Obj_key = from.Obj_key;
-    into.Task_Date = from.Task_Date;
-    into.Task_End = from.Task_End;
-    into.Task_Notes = from.Task_Notes;
-    into.Task_Billed = from.Task_Billed;
-    into.task_checked = from.task_checked;
-}
-void take_stored(TimeEntry& into, const TimeEntry& from) {
-    into.Time = from.Time;
-    into.billed = from.billed;
-}
 
 template <typename Records> Records modified_only(const Records& records) {
     Records modified;
@@ -71,7 +29,8 @@ template <typename Records> bool restore(const Records& unsaved, Records& loaded
         const auto found = by_key.find(record.key);
         if (found == by_key.end())
             continue;
-        take_stored(loaded[found->second], record);
+        // The stored fields go over the fresh copy; the memory-only fields stay as loaded.
+        take_updated_fields(loaded[found->second], record);
         loaded[found->second].modified = true;
         restored = true;
     }

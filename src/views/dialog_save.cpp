@@ -109,18 +109,20 @@ void show_label(Workspace& ws, std::int32_t position, const QString& label) {
         item->setText(0, label);
 }
 
-// Runs the insert, then reloads and shows the tree. A refused insert keeps the dialog open and
-// in new mode, so OK tries again.
+// Runs the insert and shows the new record in the tree. A refused insert keeps the dialog open
+// and in new mode, so OK tries again.
 void insert_record(Workspace& ws, int window, RecordKind what, const std::string& statement,
                    Key key) {
     const std::int32_t remembered = current_position(ws);
     // Notes typed into the notes box go into their item while tree positions still hold.
     store_notes(ws, ws.state.previous_selection);
+    // Only a reload stops the timers; they start again on the refilled tree.
     remember_running_tasks(ws);
+    std::vector<std::int32_t> running = std::move(ws.store.lists.restart);
+    ws.store.lists.restart.clear();
 
-    const InsertResult result = insert_and_reload(ws.store, statement);
+    const InsertResult result = insert_and_place(ws.store, what, key, statement);
     if (result.rc != 0) {
-        ws.store.lists.restart.clear();
         // The dialog stays open with what was typed, in front, ready for another OK.
         if (ItemDialog* dialog = item_dialog(ws, window))
             refuse(ws, *dialog, dialog->title_field(), "Could not write to Database");
@@ -130,14 +132,9 @@ void insert_record(Workspace& ws, int window, RecordKind what, const std::string
     }
 
     ws.state.previous_selection = -1;
-    if (what == RecordKind::Task) {
-        rebuild_tree(ws, -1);
-        select_tree_position(ws, remembered);
-        refresh_status_icons(ws);
-        refresh_status_icons(ws);
-    } else {
-        rebuild_tree(ws, key, what);
-    }
+    if (result.reloaded)
+        ws.store.lists.restart = std::move(running);
+    show_inserted_record(ws, what, key, result, remembered);
     close_window(ws, window);
     show_item_keeping_notes(ws, std::max(0, current_position(ws)));
     // Once the tree shows the reloaded lists: the jobs run while the boxes wait.
@@ -211,12 +208,14 @@ void save_project_dialog(Workspace& ws) {
     const double rate = edited_rate(*dialog, project->project_rate);
     const bool changed = title != project->project_title || period.start != project->project_date ||
                          period.end != project->project_end || rate != project->project_rate;
+    const auto p = static_cast<std::size_t>(project - lists.projects.data());
     if (changed) {
         project->project_title = title;
         project->project_date = period.start;
         project->project_end = period.end;
         project->project_rate = rate;
         project->modified = true;
+        status_changed(ws, {RecordKind::Project, p});
     }
     show_label(ws, project->tree_pos, dialog->title_field()->text());
     close_window(ws, id::ProjectDialog);
@@ -225,7 +224,6 @@ void save_project_dialog(Workspace& ws) {
 
     // The project's tasks bill at its new rate from now on, in the list shown too.
     const ChildIndex& children = ws.store.children();
-    const auto p = static_cast<std::size_t>(project - lists.projects.data());
     for (std::size_t o : children.objectives_of_project(p))
         for (std::size_t t : children.tasks_of_objective(o))
             lists.tasks[t].task_rate = rate;
@@ -268,6 +266,8 @@ void save_objective_dialog(Workspace& ws) {
         objective->ob_date = period.start;
         objective->ob_end = period.end;
         objective->modified = true;
+        status_changed(ws, {RecordKind::Objective, static_cast<std::size_t>(
+                                                       objective - ws.store.lists.objectives.data())});
     }
     show_label(ws, objective->tree_pos, dialog->title_field()->text());
     close_window(ws, id::ObjectiveDialog);
@@ -314,6 +314,8 @@ void save_task_dialog(Workspace& ws) {
         task->task_complete = complete_flag;
         task->task_checked = checked_flag;
         task->modified = true;
+        status_changed(ws, {RecordKind::Task,
+                            static_cast<std::size_t>(task - ws.store.lists.tasks.data())});
     }
     show_label(ws, task->tree_pos, task_label(*task));
     close_window(ws, id::TaskDialog);

@@ -144,16 +144,25 @@ void delete_item(Workspace& ws) {
         return;
     case DeleteOutcome::NoRecord:
         return;
+    case DeleteOutcome::WriteFailed:
+        // The engine may have kept part of the work: memory follows the file again. What the
+        // flush above could not write survives the reload, to be tried again.
+        show_error(ws, "Could not write to Database");
+        remember_running_tasks(ws);
+        reload_keeping_unsaved(ws.store);
+        ws.state.previous_selection = -1;
+        rebuild_tree(ws, -1);
+        select_tree_position(ws, position);
+        show_item_keeping_notes(ws, std::max(0, current_position(ws)));
+        return;
     case DeleteOutcome::Deleted:
         break;
     }
-    // Tasks that ran under the deleted item are gone; the others start again after the reload.
-    remember_running_tasks(ws);
-    remove_tree_item(ws, position);
-    // What the flush above could not write survives the reload, to be tried again.
-    reload_keeping_unsaved(ws.store);
+    // The lists lost the records in place; the item goes with its subtree and the positions
+    // after it move back. Timers of the tasks that remain keep running.
+    const std::int32_t removed = remove_tree_item(ws, position);
+    close_tree_gap(ws, position, removed);
     ws.state.previous_selection = -1;
-    rebuild_tree(ws, -3);
     show_item_keeping_notes(ws, std::max(0, current_position(ws)));
 }
 

@@ -37,6 +37,7 @@ void stop_task(Workspace& ws, std::size_t task_index) {
         ws.store.lists.entries[e].timing = 0;
     task.running = 0;
     show_task_label(ws, task);
+    status_changed(ws, {RecordKind::Task, task_index});
 }
 
 QString money_text(const Workspace& ws, double amount) {
@@ -115,6 +116,7 @@ void toggle_timer(Workspace& ws, std::int32_t position) {
 
     task.running = 1;
     show_task_label(ws, task);
+    status_changed(ws, {RecordKind::Task, *t});
 
     const DateValue today = start_of_today(ws.clock);
     bool resumed = false;
@@ -219,6 +221,7 @@ void toggle_complete(Workspace& ws, std::int32_t position) {
     task.task_checked = 0;
     task.modified = true;
     set_tree_icon(ws, position, task.task_complete ? image::Complete : image::Task);
+    status_changed(ws, {RecordKind::Task, *t});
     refresh_status_icons(ws);
     refresh_status_icons(ws);
 }
@@ -235,6 +238,7 @@ void toggle_accepted(Workspace& ws, std::int32_t position) {
     task.task_checked = task.task_checked ? 0 : 1;
     task.modified = true;
     set_tree_icon(ws, position, task.task_checked ? image::Accepted : image::Complete);
+    status_changed(ws, {RecordKind::Task, *t});
     refresh_status_icons(ws);
     refresh_status_icons(ws);
 }

@@ -32,6 +32,18 @@ struct ViewState {
     std::int32_t previous_selection = 0;
 };
 
+// What the status refresh has still to look at: everything after a change to the lists, a new
+// day or the moment an item can turn overdue; otherwise only the projects whose records were
+// edited or had their timer started or stopped since the last pass.
+struct StatusWatch {
+    bool full = true;
+    std::uint64_t structure_version = 0; // of the lists at the last full pass
+    std::int64_t day = 0;                // start of the day of the last full pass
+    std::int64_t last_now = 0;
+    std::int64_t next_overdue = 0; // first moment an item not yet overdue becomes so
+    std::vector<Key> projects;     // keys of the projects to look at again
+};
+
 struct Workspace {
     Workspace(Store& store_, const Clock& clock_, Prompter& prompter_)
         : store(store_), clock(clock_), prompter(prompter_) {}
@@ -52,6 +64,7 @@ struct Workspace {
     // The record each tree position was built from (list indices as of the last build; checked
     // against the record's tree_pos before use, since the lists may have changed since).
     std::vector<RecordRef> tree_records;
+    StatusWatch status_watch;
 
     // Dialogs and small windows raise their events (OK, Cancel, Return, Escape) through this;
     // the shell connects it to the dispatcher.

@@ -205,23 +205,62 @@ private slots:
         QCOMPARE(all_keys(h.store.lists), before);
     }
 
-    void refusedCascadeStillEmptiesTheLists() {
+    // A refused statement stops the cascade and the transaction is rolled back: the file and
+    // the lists both keep every record, instead of the lists losing rows the file kept.
+    void refusedCascadeChangesNothing() {
         Hierarchy h;
+        const QStringList before = all_keys(h.store.lists);
         QCOMPARE(h.store.db.execute("CREATE TRIGGER keep BEFORE DELETE ON project "
                                     "BEGIN SELECT RAISE(ABORT, 'kept'); END"),
                  0);
-        QCOMPARE(delete_tree_item_records(h.store, 7), DeleteOutcome::Deleted);
-        QCOMPARE(all_keys(h.store.lists), split("100 102 | 200 201 | 300 | 400 401 | 500 501"));
+        StatementTrace trace(h.store);
+        QCOMPARE(delete_tree_item_records(h.store, 7), DeleteOutcome::WriteFailed);
+        QCOMPARE(trace.statements(),
+                 (QStringList{"BEGIN", "DELETE FROM clients WHERE key = 101",
+                              "DELETE FROM project WHERE client_key = 101", "ROLLBACK"}));
+        QCOMPARE(all_keys(h.store.lists), before);
         QVERIFY(!h.store.db.in_transaction());
-        // The rows the engine kept come back with the next load.
         QCOMPARE(load_all_records(h.store), LoadStatus::Loaded);
-        QCOMPARE(keys_of(h.store.lists.projects), split("200 201 202"));
-        QCOMPARE(keys_of(h.store.lists.clients), split("100 102"));
+        QCOMPARE(all_keys(h.store.lists), before);
+    }
+
+    // A trigger that ends the transaction itself: today's statements after it would run and
+    // commit one by one outside it, leaving half a cascade in the file. The cascade stops there;
+    // the engine has already undone what the transaction held.
+    void engineEndingTheTransactionStopsTheCascade_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("statements"); // issued after BEGIN, the failing one included
+        QTest::newRow("objectives of a deleted client") << "objectives" << 1 << 3;
+        QTest::newRow("tasks of a deleted project") << "task" << 2 << 3;
+        QTest::newRow("entries of a deleted objective") << "task_detail" << 3 << 3;
+    }
+    void engineEndingTheTransactionStopsTheCascade() {
+        QFETCH(QString, table);
+        QFETCH(int, position);
+        QFETCH(int, statements);
+        Hierarchy h;
+        Store& s = h.store;
+        const QStringList before = all_keys(s.lists);
+        QCOMPARE(s.db.execute(QStringLiteral("CREATE TRIGGER undo BEFORE DELETE ON %1 "
+                                             "BEGIN SELECT RAISE(ROLLBACK, 'undone'); END")
+                                  .arg(table)
+                                  .toStdString()),
+                 0);
+        StatementTrace trace(s);
+        QCOMPARE(delete_tree_item_records(s, position), DeleteOutcome::WriteFailed);
+        QCOMPARE(trace.statements().size(), statements + 1);
+        QVERIFY(!s.db.in_transaction());
+        QCOMPARE(all_keys(s.lists), before);
+        Probe probe(h.path);
+        QCOMPARE(probe.column("select key from clients order by key"), split("100 101 102"));
+        QCOMPARE(probe.column("select key from task order by key"), split("400 401 402"));
+        QCOMPARE(probe.column("select key from task_detail order by key"), split("500 501 502"));
     }
 
     // Another connection holds the file: the cascade stops at the first refusal instead of
-    // waiting out the busy timeout once per statement; the lists lose the records all the same
-    // and the next load shows the rows again.
+    // waiting out the busy timeout once per statement, and the lists keep the records the file
+    // still holds.
     void lockedElsewhereStopsTheCascade() {
         Hierarchy h;
         Store& s = h.store;
@@ -231,10 +270,11 @@ private slots:
         QVERIFY(other.open_database(h.path));
         QCOMPARE(other.execute("BEGIN EXCLUSIVE"), 0);
         StatementTrace trace(s);
-        QCOMPARE(delete_tree_item_records(s, 1), DeleteOutcome::Deleted);
+        QCOMPARE(delete_tree_item_records(s, 1), DeleteOutcome::WriteFailed);
         QCOMPARE(trace.statements(),
-                 (QStringList{"BEGIN", "DELETE FROM clients WHERE key = 100", "COMMIT"}));
-        QCOMPARE(all_keys(s.lists), split("101 102 | 202 | 301 | 402 | 502"));
+                 (QStringList{"BEGIN", "DELETE FROM clients WHERE key = 100", "ROLLBACK"}));
+        QCOMPARE(all_keys(s.lists),
+                 split("100 101 102 | 200 201 202 | 300 301 | 400 401 402 | 500 501 502"));
         QVERIFY(!s.db.in_transaction());
 
         QCOMPARE(other.execute("COMMIT"), 0);

@@ -57,8 +57,12 @@ private slots:
         Store& s = d.store;
         const DateValue now = make_date(2026, 12, 10, 9, 0, 0);
         QCOMPARE(load_all_records(s), LoadStatus::Loaded);
-        QCOMPARE(insert_and_reload(s, insert_client_sql(new_client_key(s, now), "One", 1)).rc, 0);
-        QCOMPARE(insert_and_reload(s, insert_client_sql(new_client_key(s, now), "Two", 1)).rc, 0);
+        const Key one = new_client_key(s, now);
+        QCOMPARE(insert_and_place(s, RecordKind::Client, one, insert_client_sql(one, "One", 1)).rc,
+                 0);
+        const Key two = new_client_key(s, now);
+        QCOMPARE(insert_and_place(s, RecordKind::Client, two, insert_client_sql(two, "Two", 1)).rc,
+                 0);
         QCOMPARE(s.lists.clients.size(), std::size_t(2));
         QCOMPARE(s.lists.clients[0].key, now);
         QCOMPARE(s.lists.clients[1].key, now + 1);

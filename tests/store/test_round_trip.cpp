@@ -73,20 +73,25 @@ struct Reopened {
 void fill_one_of_each(Store& s) {
     QCOMPARE(load_all_records(s), LoadStatus::Loaded);
     const Key client = new_client_key(s, kNow);
-    QCOMPARE(insert_and_reload(s, insert_client_sql(client, "Acme", 50)).rc, 0);
+    QCOMPARE(
+        insert_and_place(s, RecordKind::Client, client, insert_client_sql(client, "Acme", 50)).rc,
+        0);
     const Key project = new_project_key(s, kNow);
-    QCOMPARE(insert_and_reload(s, insert_project_sql(project, "Site", client, kToday,
-                                                     kToday + 30 * kSecondsPerDay, 40))
+    QCOMPARE(insert_and_place(s, RecordKind::Project, project,
+                              insert_project_sql(project, "Site", client, kToday,
+                                                 kToday + 30 * kSecondsPerDay, 40))
                  .rc,
              0);
     const Key objective = new_objective_key(s, kNow);
-    QCOMPARE(insert_and_reload(s, insert_objective_sql(objective, "Launch", project, kToday,
-                                                       kToday + 7 * kSecondsPerDay))
+    QCOMPARE(insert_and_place(s, RecordKind::Objective, objective,
+                              insert_objective_sql(objective, "Launch", project, kToday,
+                                                   kToday + 7 * kSecondsPerDay))
                  .rc,
              0);
     const Key task = new_task_key(s, kNow);
-    QCOMPARE(insert_and_reload(s, insert_task_sql(task, false, "Copy", objective, kToday,
-                                                  kToday + kSecondsPerDay, true))
+    QCOMPARE(insert_and_place(s, RecordKind::Task, task,
+                              insert_task_sql(task, false, "Copy", objective, kToday,
+                                              kToday + kSecondsPerDay, true))
                  .rc,
              0);
     QCOMPARE(insert_time_entry(s, task, kNow, kToday), 0);
@@ -146,7 +151,7 @@ private slots:
         fill_one_of_each(s);
         QCOMPARE(s.lists.clients.size(), std::size_t(1));
         QCOMPARE(s.lists.entries.size(), std::size_t(1));
-        QCOMPARE(s.lists.entries[0].timing, 1);
+        QCOMPARE(s.lists.entries[0].timing, std::uint8_t(1));
 
         RecordLists& l = s.lists;
         l.entries[0].Time = 3725;
@@ -191,8 +196,9 @@ private slots:
         fill_one_of_each(s);
         s.lists.entries[0].Time = 60;
         s.lists.entries[0].modified = true;
+        const Key zeta = new_client_key(s, kNow);
         const InsertResult result =
-            insert_and_reload(s, insert_client_sql(new_client_key(s, kNow), "Zeta", 10));
+            insert_and_place(s, RecordKind::Client, zeta, insert_client_sql(zeta, "Zeta", 10));
         QCOMPARE(result.rc, 0);
         QVERIFY(result.flush.committed);
         QCOMPARE(s.lists.clients.size(), std::size_t(2));
@@ -231,8 +237,9 @@ private slots:
         s.lists.clients[0].modified = s.lists.users[0].modified = s.lists.entries[0].modified =
             true;
 
+        const Key zeta = new_client_key(s, kNow + 1);
         const InsertResult result =
-            insert_and_reload(s, insert_client_sql(new_client_key(s, kNow + 1), "Zeta", 10));
+            insert_and_place(s, RecordKind::Client, zeta, insert_client_sql(zeta, "Zeta", 10));
         QCOMPARE(result.rc, 0);
         QCOMPARE(result.flush.failed_records, failed);
         const RecordLists& l = s.lists;
@@ -262,7 +269,8 @@ private slots:
         s.lists.entries[0].Time = 60;
         s.lists.entries[0].modified = true;
         const Key taken = s.lists.clients[0].key;
-        const InsertResult result = insert_and_reload(s, insert_client_sql(taken, "Twin", 10));
+        const InsertResult result =
+            insert_and_place(s, RecordKind::Client, taken, insert_client_sql(taken, "Twin", 10));
         QVERIFY(result.rc != 0);
         QCOMPARE(s.lists.clients.size(), std::size_t(1));
         QVERIFY(s.lists.entries[0].modified); // neither flushed nor reloaded
@@ -285,7 +293,10 @@ private slots:
         NewDatabase d;
         Store& s = d.store;
         fill_one_of_each(s);
-        QCOMPARE(insert_and_reload(s, insert_client_sql(new_client_key(s, kNow), value, 1)).rc, 0);
+        const Key added = new_client_key(s, kNow);
+        QCOMPARE(
+            insert_and_place(s, RecordKind::Client, added, insert_client_sql(added, value, 1)).rc,
+            0);
         s.lists.projects[0].project_title = value;
         s.lists.projects[0].project_note = value;
         s.lists.tasks[0].Task_Notes = value;
@@ -373,7 +384,7 @@ private slots:
         compare_lists(s.lists, saved);
         QCOMPARE(s.lists.tasks[0].running, std::uint8_t(0));
         QVERIFY(!s.lists.tasks[0].modified);
-        QCOMPARE(s.lists.entries[0].timing, 0);
+        QCOMPARE(s.lists.entries[0].timing, std::uint8_t(0));
         QCOMPARE(s.lists.restart, (std::vector<std::int32_t>{11, 12}));
     }
 };

@@ -191,7 +191,9 @@ private slots:
         QVERIFY(!f.rows().join(QLatin1Char(' ')).contains(QStringLiteral("Build")));
     }
 
-    void a_delete_the_database_refuses_shows_the_row_again() {
+    // The delete is one transaction: refused, it is rolled back whole, said so, and the tree
+    // shows what the file holds.
+    void a_delete_the_database_refuses_changes_nothing_and_says_so() {
         ViewsFixture f;
         const Small s(f);
         f.add_client("Bolt", 20);
@@ -200,10 +202,14 @@ private slots:
                  0);
         f.select("Acme");
         delete_item(*f.ws);
-        // The client's own row stayed; what was beneath it went.
+        QCOMPARE(f.messages(),
+                 (QStringList{"Please Confirm Deletion", "Could not write to Database"}));
         QCOMPARE(f.store->lists.clients.size(), std::size_t(2));
-        QVERIFY(f.store->lists.projects.empty());
+        QCOMPARE(f.store->lists.projects.size(), std::size_t(1));
+        QCOMPARE(f.store->lists.entries.size(), std::size_t(2));
+        QCOMPARE(count_rows(*f.store, "task_detail"), 2);
         QVERIFY(f.item("Acme"));
+        QVERIFY(f.item("Code"));
         // Every item still stands for the record it shows, so commands reach the right one.
         QCOMPARE(f.ws->tree_items.size(), f.ws->tree_records.size());
         for (std::int32_t p = 0; p < static_cast<std::int32_t>(f.ws->tree_items.size()); ++p)

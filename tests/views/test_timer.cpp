@@ -181,11 +181,16 @@ private slots:
         QCOMPARE(f.entries_of("T").at(0).date, make_date(2026, 12, 10, 0, 0, 0));
         QCOMPARE(f.entries_of("T").at(0).Time, 5);
 
-        // A reload restarts the timer, which takes today's entry: a new one.
+        // An insert leaves the timer running into the same entry.
         f.select("U");
         new_item(*f.ws, f.position_of("O"));
         type_into(f.dialog(id::TaskDialog), id::TaskTitle, QStringLiteral("V"));
         click_button(f.dialog(id::TaskDialog), id::TaskOk);
+        QCOMPARE(f.entries_of("T").size(), std::size_t(1));
+        QVERIFY(task_named(f, "T").running);
+        // Stopped and started again, the timer takes today's entry: a new one.
+        toggle_timer(*f.ws, f.position_of("T (Running)"));
+        toggle_timer(*f.ws, f.position_of("T"));
         QCOMPARE(f.entries_of("T").size(), std::size_t(2));
         QCOMPARE(f.entries_of("T").at(1).date, make_date(2026, 12, 11, 0, 0, 0));
         QVERIFY(task_named(f, "T").running);

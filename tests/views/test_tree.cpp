@@ -1,6 +1,7 @@
 // The item tree: positions, selection after a build, the restart list, and the status icons.
 #include "test_registry.h"
 #include "view_helpers.h"
+#include "views/item_commands.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -47,6 +48,14 @@ TaskRecord& task_named(ViewsFixture& f, const std::string& title) {
         if (t.task_title == title)
             return t;
     return f.store->lists.tasks.front();
+}
+
+// Tells the status refresh that a task was edited, as the commands that edit one do.
+void announce_edit(ViewsFixture& f, const std::string& title) {
+    const auto& tasks = f.store->lists.tasks;
+    for (std::size_t t = 0; t < tasks.size(); ++t)
+        if (tasks[t].task_title == title)
+            status_changed(*f.ws, {RecordKind::Task, t});
 }
 
 } // namespace
@@ -225,6 +234,7 @@ private slots:
 
         // A task reopened takes its objective and project back on the following passes.
         task_named(f, "Three").task_checked = 0;
+        announce_edit(f, "Three");
         refresh_status_icons(*f.ws);
         QCOMPARE(shown_image(f.item("Gamma")), image::Complete);
         refresh_status_icons(*f.ws);
@@ -254,6 +264,7 @@ private slots:
         refresh_status_icons(*f.ws);
         QCOMPARE(changes.count(), 0);
         task_named(f, "Two").task_complete = 1;
+        announce_edit(f, "Two");
         refresh_status_icons(*f.ws);
         QVERIFY(changes.count() > 0);
         QCOMPARE(shown_image(f.item("Alpha")), image::Complete);
@@ -289,6 +300,87 @@ private slots:
                           f.tree->visualItemRect(acme).center());
         QCOMPARE(f.tree->currentItem(), acme);
         QCOMPARE(f.tree->selectedItems(), QList<QTreeWidgetItem*>{acme});
+    }
+
+    // Between full passes the refresh looks only at the projects of announced edits: a change
+    // nobody announced waits, the announced one shows at once.
+    void a_refresh_looks_only_at_announced_projects() {
+        ViewsFixture f;
+        const Hierarchy h(f);
+        refresh_status_icons(*f.ws);
+        refresh_status_icons(*f.ws);
+        task_named(f, "One").task_complete = 1;
+        task_named(f, "One").modified = true;
+        task_named(f, "Three").task_complete = 1;
+        announce_edit(f, "Three");
+        QSignalSpy changes(f.tree->model(), &QAbstractItemModel::dataChanged);
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item("Three")), image::Complete);
+        QCOMPARE(shown_image(f.item("Gamma")), image::Complete);
+        QCOMPARE(shown_image(f.item("One")), image::Task);
+        for (const QList<QVariant>& change : changes) {
+            const QModelIndex changed = change.at(0).toModelIndex();
+            QVERIFY(changed.data().toString() != QStringLiteral("One"));
+        }
+        // A change to the lists makes the next pass look at everything.
+        QCOMPARE(flush(*f.store).failed_records, 0);
+        f.add_client("Cask", 5);
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item("One")), image::Complete);
+    }
+
+    // Edits through the item dialogs are announced: the next pass shows a new end date at once.
+    void an_end_date_edited_in_its_dialog_shows_on_the_next_pass_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<int>("ok");
+        QTest::newRow("project") << "Web" << id::ProjectDialog << id::ProjectOk;
+        QTest::newRow("objective") << "Beta" << id::ObjectiveDialog << id::ObjectiveOk;
+        QTest::newRow("task") << "One" << id::TaskDialog << id::TaskOk;
+    }
+    void an_end_date_edited_in_its_dialog_shows_on_the_next_pass() {
+        QFETCH(QString, label);
+        QFETCH(int, window);
+        QFETCH(int, ok);
+        ViewsFixture f;
+        const Hierarchy h(f);
+        refresh_status_icons(*f.ws);
+        refresh_status_icons(*f.ws);
+        const QByteArray name = label.toUtf8();
+        QVERIFY(shown_image(f.item(name.constData())) != image::Overdue);
+        f.select(name.constData());
+        edit_item(*f.ws);
+        ItemDialog* dialog = f.dialog(window);
+        QVERIFY(dialog);
+        dialog->start_picker()->setDate(QDate(2026, 11, 1));
+        dialog->end_picker()->setDate(QDate(2026, 11, 2));
+        click_button(dialog, ok);
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item(name.constData())), image::Overdue);
+    }
+
+    // An item turns overdue when a whole day has passed since its end, which need not be at a
+    // change of day: the refresh looks at everything again at that moment, unannounced.
+    void an_item_turns_overdue_on_time_without_an_edit_data() {
+        QTest::addColumn<int>("endHour");
+        QTest::newRow("ending at midnight") << 0;
+        QTest::newRow("ending in the afternoon") << 15;
+    }
+    void an_item_turns_overdue_on_time_without_an_edit() {
+        QFETCH(int, endHour);
+        ViewsFixture f;
+        const Key client = f.add_client("C");
+        const Key project = f.add_project(client, "P", 10);
+        const Key objective = f.add_objective(project, "O");
+        f.add_task(objective, "T", make_date(2026, 12, 10, endHour, 0, 0),
+                   make_date(2026, 12, 1, 0, 0, 0));
+        f.clock.set_wall({2026, 12, 11, endHour, 0, 0});
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item("T")), image::Task);
+        refresh_status_icons(*f.ws);
+        f.clock.set_wall({2026, 12, 11, endHour, 0, 1});
+        refresh_status_icons(*f.ws);
+        QCOMPARE(shown_image(f.item("T")), image::Overdue);
     }
 };
 
