@@ -45,9 +45,8 @@ struct Engine {
     // a load reads millions of cells, each of which would take and release it.
     decltype(&::sqlite3_open_v2) open_v2 = nullptr;
 
-    // Online backup: a whole database copied page by page under the engine's own locks, so a
-    // copy is never half old and half new.
-    decltype(&::sqlite3_open_v2) open_v2 = nullptr;
+    // Online backup (with open_v2 above): a whole database copied page by page under the
+    // engine's own locks, so a copy is never half old and half new.
     decltype(&::sqlite3_errcode) errcode = nullptr;
     decltype(&::sqlite3_backup_init) backup_init = nullptr;
     decltype(&::sqlite3_backup_step) backup_step = nullptr;
@@ -385,7 +384,6 @@ void* AccessLayer::load_engine(const std::string& name) {
     resolve(library, "sqlite3_last_insert_rowid", e.last_insert_rowid);
     resolve(library, "sqlite3_get_autocommit", e.get_autocommit);
     resolve(library, "sqlite3_busy_timeout", e.busy_timeout);
-    resolve(library, "sqlite3_open_v2", e.open_v2);
     resolve(library, "sqlite3_errcode", e.errcode);
     resolve(library, "sqlite3_backup_init", e.backup_init);
     resolve(library, "sqlite3_backup_step", e.backup_step);

@@ -2,6 +2,7 @@
 #include "store/operations.h"
 #include "store/stored_fields.h"
 
+#include <cmath>
 #include <sqlite3.h>
 
 namespace olv {
@@ -28,8 +29,11 @@ std::int32_t read_number(const Rows& rows, int column) {
 double read_real(const Rows& rows, int column) {
     switch (rows.type(column)) {
     case Rows::Type::Integer:
-    case Rows::Type::Real:
-        return rows.real(column);
+    case Rows::Type::Real: {
+        // An infinite or NaN rate could never be written back: it reads as 0, as its text does.
+        const double value = rows.real(column);
+        return std::isfinite(value) ? value : 0.0;
+    }
     case Rows::Type::Null:
         return 0;
     default:
