@@ -2,8 +2,8 @@
 
 #include "app/application.h"
 #include "app/database_files.h"
-#include "app/period_report_window.h"
 #include "app/file_commands.h"
+#include "app/period_report_window.h"
 #include "app/preferences_window.h"
 #include "print/print_view.h"
 #include "print/todo_view.h"

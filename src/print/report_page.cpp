@@ -1,7 +1,7 @@
 #include "print/report_page.h"
 
-#include "reports/format.h"
 #include "print/page.h"
+#include "reports/format.h"
 
 #include <array>
 

@@ -266,8 +266,9 @@ void save_objective_dialog(Workspace& ws) {
         objective->ob_date = period.start;
         objective->ob_end = period.end;
         objective->modified = true;
-        status_changed(ws, {RecordKind::Objective, static_cast<std::size_t>(
-                                                       objective - ws.store.lists.objectives.data())});
+        status_changed(ws,
+                       {RecordKind::Objective,
+                        static_cast<std::size_t>(objective - ws.store.lists.objectives.data())});
     }
     show_label(ws, objective->tree_pos, dialog->title_field()->text());
     close_window(ws, id::ObjectiveDialog);
@@ -314,8 +315,8 @@ void save_task_dialog(Workspace& ws) {
         task->task_complete = complete_flag;
         task->task_checked = checked_flag;
         task->modified = true;
-        status_changed(ws, {RecordKind::Task,
-                            static_cast<std::size_t>(task - ws.store.lists.tasks.data())});
+        status_changed(
+            ws, {RecordKind::Task, static_cast<std::size_t>(task - ws.store.lists.tasks.data())});
     }
     show_label(ws, task->tree_pos, task_label(*task));
     close_window(ws, id::TaskDialog);
