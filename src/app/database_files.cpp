@@ -35,7 +35,10 @@ void show_database_records(Application& app, const QString& path) {
         store.db.close_current_database();
         store.lists.clear_tables();
         store.structure_changed();
-    } else if (store.lists.users.empty()) {
+    } else {
+        index_time_entries_by_task(store);
+    }
+    if (readable && store.lists.users.empty()) {
         // Everything hangs below the users row: without it nothing would show.
         users_row_written =
             add_users_row(store, ws.user_name ? ws.user_name() : std::string()) == 0;

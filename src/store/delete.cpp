@@ -67,6 +67,17 @@ void delete_children(Cascade& cascade, RecordKind parent_kind, const std::vector
 constexpr std::size_t kIndexedCascade = 8;
 constexpr const char* kCascadeIndex = "olvessa_cascade_task_key";
 
+// A file the program has opened carries a lasting index on the task key already.
+bool has_time_entry_task_index(AccessLayer& db) {
+    const bool found =
+        AccessLayer::succeeded(db.query_table(std::string("SELECT name FROM sqlite_master WHERE "
+                                                          "type = 'index' AND name = '") +
+                                              kTimeEntryTaskIndex + "'")) &&
+        db.row_count() > 0;
+    db.release_current_result();
+    return found;
+}
+
 } // namespace
 
 DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
@@ -149,6 +160,7 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
                           [](const TimeEntry& e) { return e.Task_Key; });
         const bool indexed =
             in_transaction && !cascade.failed() && with_entries.size() >= kIndexedCascade &&
+            !has_time_entry_task_index(db) &&
             AccessLayer::succeeded(db.execute(std::string("CREATE INDEX ") + kCascadeIndex +
                                               " ON Task_Detail(Task_Key)"));
         delete_children(cascade, RecordKind::Task, with_entries);

@@ -17,6 +17,12 @@ bool create_database(Store& store, const std::string& path, const std::string& u
 // adds it to the users list, so that the records beneath it show. The row is added to the list
 // also when the insert fails (its records are still there to see). Returns the engine result.
 int add_users_row(Store& store, const std::string& user_name);
+// Deleting a task removes its time entries by their task key; without an index on it each such
+// statement reads the whole entries table (60 ms on ten years of work). The index lives beside
+// the six tables and changes none of them. False when the file refused it (read-only, locked),
+// which only costs speed.
+inline constexpr const char* kTimeEntryTaskIndex = "olvessa_task_detail_task_key";
+bool index_time_entries_by_task(Store& store);
 
 // --- Loading --------------------------------------------------------------------------------
 enum class LoadStatus {

@@ -2,6 +2,7 @@
 #include "store/operations.h"
 
 #include <array>
+#include <string>
 
 namespace olv {
 
@@ -56,6 +57,12 @@ int add_users_row(Store& store, const std::string& user_name) {
     store.date_mask = user.user_DateFormat;
     store.structure_changed();
     return rc;
+}
+
+bool index_time_entries_by_task(Store& store) {
+    return AccessLayer::succeeded(store.db.execute(std::string("CREATE INDEX IF NOT EXISTS ") +
+                                                   kTimeEntryTaskIndex +
+                                                   " ON Task_Detail(Task_Key)"));
 }
 
 } // namespace olv

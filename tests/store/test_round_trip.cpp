@@ -131,6 +131,27 @@ private slots:
                  QStringList{QString::fromUtf8("1|Ann O'Hara|0|£|%dd/%mm/%yyyy")});
     }
 
+    // Removing a task's entries by their task key uses the lasting index instead of reading
+    // every entry; the index changes none of the six tables, and asking again is harmless.
+    void timeEntriesAreIndexedByTask() {
+        NewDatabase d;
+        const QStringList tables_before =
+            Probe(d.path).column("select sql from sqlite_master where type = 'table'");
+        QVERIFY(index_time_entries_by_task(d.store));
+        QVERIFY(index_time_entries_by_task(d.store));
+        Probe probe(d.path);
+        QCOMPARE(probe.column("select sql from sqlite_master where type = 'table'"), tables_before);
+        QCOMPARE(probe.column("select name from sqlite_master where type = 'index'"),
+                 QStringList{kTimeEntryTaskIndex});
+        QCOMPARE(probe.db.query_table("explain query plan " +
+                                      delete_children_sql(RecordKind::Task, 400)),
+                 0);
+        QString plan; // the detail column tells how the rows are found
+        for (int row = 1; row <= probe.db.row_count(); ++row)
+            plan += QString::fromStdString(probe.db.cell_text(row, 3));
+        QVERIFY2(plan.contains(kTimeEntryTaskIndex), qPrintable(plan));
+    }
+
     void unopenableFileCreatesNothing() {
         QTemporaryDir dir;
         Store store;
