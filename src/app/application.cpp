@@ -127,8 +127,8 @@ bool Application::start() {
         QString::fromStdString(get_setting(settings_key_, QStringLiteral("Default Database")));
     choose_database_argument();
 
-    // The remembered file is gone: a new "default.db" takes its place.
-    if (QFile probe(database_path_); !probe.open(QIODevice::ReadOnly)) {
+    // The remembered file is gone (or none is remembered): a new "default.db" takes its place.
+    if (QFile probe(database_path_); database_path_.isEmpty() || !probe.open(QIODevice::ReadOnly)) {
         database_path_ = default_database_path();
         set_setting(settings_key_, QStringLiteral("Default Database"), database_path_.toStdString(),
                     SettingType::Text, guarded_prompter_);
