@@ -222,26 +222,6 @@ QStringList tree_outline(QTreeWidget* tree) {
     return outline;
 }
 
-QString record_label(const Workspace& ws, std::int32_t position) {
-    const RecordRef ref = record_at_position(ws, position);
-    const RecordLists& l = ws.store.lists;
-    switch (ref.kind) {
-    case RecordKind::User:
-        return QString::fromStdString(l.users[ref.index].userID);
-    case RecordKind::Client:
-        return QString::fromStdString(l.clients[ref.index].client_name);
-    case RecordKind::Project:
-        return QString::fromStdString(l.projects[ref.index].project_title);
-    case RecordKind::Objective:
-        return QString::fromStdString(l.objectives[ref.index].ob_title);
-    case RecordKind::Task:
-        return QString::fromStdString(l.tasks[ref.index].task_title);
-    case RecordKind::None:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 class InPlaceChangesTest : public QObject {
@@ -321,7 +301,7 @@ private slots:
         for (std::int32_t p = 0; p < static_cast<std::int32_t>(depth_first.size()); ++p) {
             QString label = tree_item_at(*f.ws, p)->text(0);
             label.remove(QStringLiteral(" (Running)"));
-            QCOMPARE(record_label(*f.ws, p), label);
+            QCOMPARE(record_name(*f.ws, p), label);
         }
 
         // A timer that ran before keeps running, unless its task went.

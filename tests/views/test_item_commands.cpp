@@ -29,27 +29,6 @@ int count_rows(Store& store, const std::string& table) {
     return store.db.row_count();
 }
 
-// The name of the record a tree position stands for.
-QString record_name(const Workspace& ws, std::int32_t position) {
-    const RecordRef ref = record_at_position(ws, position);
-    const RecordLists& l = ws.store.lists;
-    switch (ref.kind) {
-    case RecordKind::User:
-        return QString::fromStdString(l.users[ref.index].userID);
-    case RecordKind::Client:
-        return QString::fromStdString(l.clients[ref.index].client_name);
-    case RecordKind::Project:
-        return QString::fromStdString(l.projects[ref.index].project_title);
-    case RecordKind::Objective:
-        return QString::fromStdString(l.objectives[ref.index].ob_title);
-    case RecordKind::Task:
-        return QString::fromStdString(l.tasks[ref.index].task_title);
-    case RecordKind::None:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 class ItemCommandsTest : public QObject {

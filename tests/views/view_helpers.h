@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for driving the real widgets of the views from tests.
 #include "views/images.h"
+#include "views/tree.h"
 #include "views_fixture.h"
 
 #include <QApplication>
@@ -8,6 +9,27 @@
 #include <QPushButton>
 
 namespace olv::testing {
+
+// The name or title of the record a tree position stands for; empty for none.
+inline QString record_name(const Workspace& ws, std::int32_t position) {
+    const RecordRef ref = record_at_position(ws, position);
+    const RecordLists& l = ws.store.lists;
+    switch (ref.kind) {
+    case RecordKind::User:
+        return QString::fromStdString(l.users[ref.index].userID);
+    case RecordKind::Client:
+        return QString::fromStdString(l.clients[ref.index].client_name);
+    case RecordKind::Project:
+        return QString::fromStdString(l.projects[ref.index].project_title);
+    case RecordKind::Objective:
+        return QString::fromStdString(l.objectives[ref.index].ob_title);
+    case RecordKind::Task:
+        return QString::fromStdString(l.tasks[ref.index].task_title);
+    case RecordKind::None:
+        break;
+    }
+    return {};
+}
 
 // Runs what the event loop would run next: queued calls, then the deletion of closed windows.
 inline void run_pending_events() {
