@@ -69,8 +69,9 @@ struct Workspace {
     // Dialogs and small windows raise their events (OK, Cancel, Return, Escape) through this;
     // the shell connects it to the dispatcher.
     std::function<void(const Event&)> post_event;
-    // The "UserName" setting, read at the moment of the call.
+    // The "UserName" setting, read at the moment of the call, and its change.
     std::function<std::string()> user_name;
+    std::function<void(const std::string&)> set_user_name;
 
     // Open non-modal windows by window id; opening one again replaces it.
     QPointer<QWidget> client_dialog;
