@@ -157,7 +157,7 @@ bool Application::start() {
 
     jobs_.start(
         [this] {
-            timer_tick(workspace_);
+            timer_tick(workspace_, jobs_.tick_seconds_behind());
             if (period_report_)
                 period_report_->time_recorded();
         },

@@ -52,7 +52,7 @@ QString text(const std::string& s) {
 }
 
 QString money(const Store& store, std::int64_t cents) {
-    return text(format_money(store.currency, static_cast<double>(cents) / 100.0));
+    return text(format_cents(store.currency, cents));
 }
 
 QDate qdate_of(DateValue d) {
