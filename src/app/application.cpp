@@ -155,6 +155,12 @@ bool Application::start() {
         return true;
     };
 
+    // Entries changed by hand show at once in an open Period Report.
+    workspace_.entries_changed = [this] {
+        if (period_report_)
+            period_report_->refresh();
+    };
+
     jobs_.start(
         [this] {
             timer_tick(workspace_, jobs_.tick_seconds_behind());

@@ -12,6 +12,7 @@
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/dialog_events.h"
+#include "views/entry_commands.h"
 #include "views/ids.h"
 #include "views/item_commands.h"
 #include "views/timer.h"
@@ -131,8 +132,10 @@ void control(Application& app, const Event& event, std::int32_t position) {
         tree_sequence(app, event, position);
         break;
     case id::DetailList:
+        // A right click comes with the pointer's place; the menu key with the selected row's.
         if (event.kind == EventKind::RightClick && app.main_window())
-            run_popup_menu(app, id::MenuTimeEntry, QCursor::pos());
+            run_popup_menu(app, id::MenuTimeEntry,
+                           event.global_pos.isNull() ? QCursor::pos() : event.global_pos);
         break;
     case id::ButtonNewItem:
         new_item(ws, position);
@@ -192,6 +195,16 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         break;
     case id::TimeEntryDelete:
         delete_time_entry(ws);
+        break;
+    case id::AddTime:
+        keep_typed_notes(ws);
+        open_add_time(ws);
+        break;
+    case id::EditEntry:
+        open_edit_entry(ws);
+        break;
+    case id::EntryBilledToggle:
+        toggle_selected_billed(ws);
         break;
     case id::FileNew:
         new_database(app);

@@ -78,10 +78,15 @@ struct TimeEntry {
     std::int64_t Time = 0;
     DateValue date = 0;
     std::uint8_t billed = 0;
-    std::uint8_t timing = 0;   // memory: 1 while its task's timer counts into it
-    bool modified = false;     // memory
-    std::int32_t list_row = 0; // memory
+    std::uint8_t timing = 0;    // memory: 1 while its task's timer counts into it
+    bool modified = false;      // memory
+    std::uint8_t unwritten = 0; // memory: 0, kWriteRow or kWriteNewRow
+    std::int32_t list_row = 0;  // memory
 };
+// What the flush owes the file for an entry whose own write failed, besides its time and billed
+// flag: its day and task, or the whole row.
+inline constexpr std::uint8_t kWriteRow = 1;
+inline constexpr std::uint8_t kWriteNewRow = 2;
 
 // The record lists, each in load order. The restart list holds task keys, later their tree
 // positions, around a tree rebuild.

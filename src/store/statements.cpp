@@ -93,6 +93,27 @@ std::string insert_time_entry_sql(Key key, Key task_key, DateValue day) {
         .str();
 }
 
+std::string insert_time_entry_sql(const TimeEntry& entry) {
+    return (Sql{} << "INSERT INTO task_detail VALUES(" << entry.key << "," << entry.Task_Key << ","
+                  << entry.Time << "," << entry.date << "," << entry.billed << ");")
+        .str();
+}
+
+std::string update_row_sql(const TimeEntry& entry) {
+    return (Sql{} << "UPDATE task_detail SET Task_Key = " << entry.Task_Key
+                  << ", time = " << entry.Time << ", date = " << entry.date
+                  << ", billed = " << entry.billed << " WHERE key = " << entry.key)
+        .str();
+}
+
+std::string write_sql(const TimeEntry& entry) {
+    if (entry.unwritten == kWriteNewRow)
+        return insert_time_entry_sql(entry);
+    if (entry.unwritten == kWriteRow)
+        return update_row_sql(entry);
+    return update_sql(entry);
+}
+
 std::string update_sql(const TimeEntry& entry) {
     return (Sql{} << "UPDATE task_detail SET time = " << entry.Time << ", billed = " << entry.billed
                   << " WHERE key = " << entry.key)

@@ -296,6 +296,10 @@ QPointer<QWidget>* window_slot(Workspace& ws, int window) {
         return &ws.about_window;
     case id::PreferencesWindow:
         return &ws.preferences_window;
+    case id::AddTimeDialog:
+        return &ws.add_time_dialog;
+    case id::EditEntryDialog:
+        return &ws.edit_entry_dialog;
     default:
         return nullptr;
     }

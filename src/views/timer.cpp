@@ -8,6 +8,7 @@
 #include "views/details.h"
 #include "views/error_message.h"
 #include "views/images.h"
+#include "views/number_input.h"
 #include "views/tree.h"
 
 #include <QRegularExpression>
@@ -205,6 +206,8 @@ std::optional<std::int64_t> parse_entry_time(const QString& text) {
     } else if (const auto s = short_form.match(trimmed); s.hasMatch()) {
         hours = s.captured(1).toLongLong();
         minutes = s.captured(2).toLongLong();
+    } else if (!trimmed.contains(QLatin1Char(':')) && !trimmed.contains(QLatin1Char('/'))) {
+        return read_decimal_hours(trimmed);
     } else {
         return std::nullopt;
     }
@@ -233,11 +236,13 @@ void toggle_timer(Workspace& ws, std::int32_t position) {
 
     const DateValue today = start_of_today(ws.clock);
     bool resumed = false;
+    // The timer counts into today's unbilled entry; a billed one keeps the hours invoiced.
     for (std::size_t e : ws.store.children().entries_of_task(*t)) {
         TimeEntry& entry = ws.store.lists.entries[e];
-        if (entry.date == today) {
+        if (entry.date == today && entry.billed == 0) {
             entry.timing = 1;
             resumed = true;
+            break;
         }
     }
     if (resumed)
@@ -389,6 +394,8 @@ void toggle_billed(Workspace& ws, int row) {
     if (QTreeWidgetItem* item = ws.list->topLevelItem(row))
         item->setText(entry_column::Billed,
                       entry->billed ? QStringLiteral("Yes") : QStringLiteral("No"));
+    if (ws.entries_changed)
+        ws.entries_changed();
 }
 
 bool set_entry_time(Workspace& ws, const QString& text, int row, int column) {
@@ -408,7 +415,14 @@ bool set_entry_time(Workspace& ws, const QString& text, int row, int column) {
         item->setText(entry_column::Time, QString::fromStdString(format_duration(entry->Time)));
         item->setText(entry_column::Total, entry_money_text(ws, entry->Time, task->task_rate));
     }
-    return seconds.has_value();
+    if (!seconds) {
+        // The cell shows the entry's time again; the box says what was refused and why.
+        show_error(ws, duration_refused(QStringLiteral("Time"), text.trimmed()));
+        return false;
+    }
+    if (ws.entries_changed)
+        ws.entries_changed();
+    return true;
 }
 
 } // namespace olv

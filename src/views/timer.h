@@ -22,8 +22,9 @@ bool set_entry_time(Workspace& ws, const QString& text, int row, int column);
 
 // A task's tree label: its title, followed by " (Running)" while its timer runs.
 QString task_label(const TaskRecord& task);
-// The seconds of a Time cell: "HH:MM:SS" and "D/HH:MM:SS" as the list shows them (one hour digit
-// will do), or "H:MM"; nothing for any other text.
+// The seconds of a Time cell or a typed duration: "HH:MM:SS" and "D/HH:MM:SS" as the list shows
+// them (one hour digit will do), "H:MM", or decimal hours in the user's language ("1.5", "1,5");
+// nothing for any other text.
 std::optional<std::int64_t> parse_entry_time(const QString& text);
 
 } // namespace olv

@@ -91,6 +91,12 @@ struct Workspace {
     QPointer<QWidget> task_dialog;
     QPointer<QWidget> preferences_window;
     QPointer<QWidget> about_window;
+    QPointer<QWidget> add_time_dialog;
+    QPointer<QWidget> edit_entry_dialog;
+
+    // Time entries were added, changed or deleted by hand: windows that show them (the Period
+    // Report) follow at once. The shell connects it.
+    std::function<void()> entries_changed;
 
     // The page being drawn while state.is_printing is set; nullptr otherwise.
     Page* page = nullptr;
