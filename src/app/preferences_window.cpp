@@ -9,6 +9,7 @@
 #include "views/label_fit.h"
 #include "views/tree.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <array>
 
 namespace olv {
@@ -93,10 +95,68 @@ QPushButton* add_window_button(QWidget* window, Workspace& ws, int id, const QSt
     return button;
 }
 
-void open_preferences(Workspace& ws) {
+namespace {
+
+const QString kKeepInTray = QStringLiteral("keep in tray");
+const QString kIdleMinutes = QStringLiteral("idle minutes");
+
+// The tray and idle rows below the display settings; OK and Cancel move below them.
+void add_shell_rows(QWidget* window, const ShellPreferences& shell, QPushButton* ok,
+                    QPushButton* cancel) {
+    auto* keep =
+        new QCheckBox(QStringLiteral("Keep running in the tray when the window is closed"), window);
+    keep->setObjectName(kKeepInTray);
+    keep->setGeometry(10, 90, 440, 20);
+    keep->setChecked(shell.keep_in_tray);
+
+    auto* ask = new QLabel(QStringLiteral("Ask after"), window);
+    ask->setGeometry(10, 120, 60, 20);
+    auto* minutes = new QSpinBox(window);
+    minutes->setObjectName(kIdleMinutes);
+    minutes->setRange(0, 24 * 60);
+    minutes->setValue(shell.idle_minutes);
+    minutes->setGeometry(75, 120, 60, 20);
+    minutes->setAccessibleName(QStringLiteral("Ask after minutes without keyboard or mouse"));
+    auto* rest =
+        new QLabel(QStringLiteral("minutes without keyboard or mouse while a timer runs"), window);
+    rest->setGeometry(140, 120, 310, 20);
+    ask->setBuddy(minutes);
+    rest->setBuddy(minutes);
+    fit_label_texts({ask, rest});
+    if (!shell.idle_available) {
+        minutes->setEnabled(false);
+        ask->setEnabled(false);
+        rest->setEnabled(false);
+        auto* note = new QLabel(shell.idle_note, window);
+        note->setObjectName(QStringLiteral("idle note"));
+        note->setWordWrap(true);
+        note->setGeometry(10, 145, 440, 50);
+    }
+    ok->setGeometry(290, 205, 60, 30);
+    cancel->setGeometry(380, 205, 60, 30);
+}
+
+} // namespace
+
+std::optional<ShellPreferences> shown_shell_preferences(const Workspace& ws) {
+    QWidget* window = ws.preferences_window;
+    if (!window)
+        return std::nullopt;
+    const auto* keep = window->findChild<QCheckBox*>(kKeepInTray);
+    const auto* minutes = window->findChild<QSpinBox*>(kIdleMinutes);
+    if (!keep || !minutes)
+        return std::nullopt;
+    ShellPreferences shell;
+    shell.keep_in_tray = keep->isChecked();
+    shell.idle_minutes = minutes->value();
+    shell.idle_available = minutes->isEnabled();
+    return shell;
+}
+
+void open_preferences(Workspace& ws, const std::optional<ShellPreferences>& shell) {
     auto* window = new PreferencesWindow(ws);
     place_small_window(window, ws.preferences_window, ws.main_window, id::PreferencesWindow,
-                       QStringLiteral("Preferences"), QSize(300, 140));
+                       QStringLiteral("Preferences"), shell ? QSize(460, 245) : QSize(300, 140));
 
     auto* currency_label = new QLabel(QStringLiteral("Currency Symbol"), window);
     currency_label->setGeometry(10, 20, 100, 20);
@@ -105,7 +165,7 @@ void open_preferences(Workspace& ws) {
     fit_label_texts({currency_label, format_label});
     auto* frame = new QFrame(window);
     frame->setFrameShape(QFrame::Box);
-    frame->setGeometry(0, 0, 300, 140);
+    frame->setGeometry(QRect(QPoint(0, 0), window->size()));
     frame->lower();
 
     QPushButton* ok = add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"),
@@ -127,6 +187,8 @@ void open_preferences(Workspace& ws) {
 
     currency->setText(QString::fromStdString(ws.store.currency));
     formats->setCurrentIndex(entry_of_mask(ws.store.date_mask));
+    if (shell)
+        add_shell_rows(window, *shell, ok, cancel);
 
     name_controls_by_labels(window);
     order_tab_by_screen(window);
