@@ -13,7 +13,9 @@
 #include <QDBusMessage>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QSystemTrayIcon>
@@ -50,10 +52,10 @@ struct Desk {
     AppFixture f;
     SetIdle* idle = nullptr;
 
-    explicit Desk(WallTime start = {2026, 12, 10, 9, 0, 0}) {
+    explicit Desk(WallTime start = {2026, 12, 10, 9, 0, 0}, Prompter* with = nullptr) {
         f.clock.set_wall(start);
         f.prepare(two_tasks);
-        QVERIFY(f.start());
+        QVERIFY(f.start(with));
         auto source = std::make_unique<SetIdle>();
         idle = source.get();
         f.app->away().set_idle_source(std::move(source));
@@ -163,6 +165,51 @@ private slots:
         }
         if (answer != Answer::Keep) // written at once, not at the next flush
             QCOMPARE(d.stored(400), QStringList{expected});
+    }
+
+    void the_real_box_belongs_to_the_main_window_data() {
+        QTest::addColumn<bool>("terminate");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("Remove clicked") << false << 360;
+        QTest::newRow("a termination request closes it") << true << 2890;
+    }
+    void the_real_box_belongs_to_the_main_window() {
+        QFETCH(bool, terminate);
+        QFETCH(int, seconds);
+        QtPrompter real;
+        Desk d({2026, 12, 10, 9, 0, 0}, &real);
+        QStringList buttons;
+        QString default_button;
+        QWidget* owner = nullptr;
+        std::function<void()> answer = [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTimer::singleShot(10, &d.f.context, answer);
+                return;
+            }
+            owner = box->parentWidget();
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text();
+            default_button = box->defaultButton() ? box->defaultButton()->text() : QString();
+            d.pass(10);
+            if (terminate) {
+                d.f.app->request_termination();
+                return;
+            }
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == QStringLiteral("Remove 0:42:10"))
+                    b->click();
+        };
+        QTimer::singleShot(0, &d.f.context, answer);
+        d.away_for_forty_two_minutes();
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCoreApplication::processEvents();
+        QCOMPARE(owner, static_cast<QWidget*>(d.f.app->main_window()));
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"Keep the Time", "Remove 0:42:10", "Remove and Stop"}));
+        QCOMPARE(default_button, QStringLiteral("Keep the Time"));
+        QCOMPARE(d.stored(400), QStringList{QStringLiteral("10=%1").arg(seconds)});
+        QCOMPARE(d.f.app->has_finished(), terminate);
     }
 
     void a_timer_stopped_while_the_box_waits_loses_its_idle_time_too_data() {

@@ -76,7 +76,8 @@ private slots:
         QTest::newRow("Ctrl+Shift+Space Stop Timers")
             << QKeySequence("Ctrl+Shift+Space") << tree << "button" << 54;
         QTest::newRow("Ctrl+Shift+Space from the notes box")
-            << QKeySequence("Ctrl+Shift+Space") << "notes" << "button" << 54;
+            << QKeySequence("Ctrl+Shift+Space") << "notes"
+            << "button" << 54;
         QTest::newRow("Ctrl+Shift+N New")
             << QKeySequence("Ctrl+Shift+N") << tree << "menu bar" << 36;
         QTest::newRow("Ctrl+O Open") << QKeySequence("Ctrl+O") << tree << "menu bar" << 37;
