@@ -65,5 +65,5 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The engine is loaded at run time, so no library link names it; the launcher opens the guide.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsqlite3-0, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, libxss1")
 include(CPack)

@@ -226,7 +226,7 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         app.close_main_window();
         break;
     case id::FilePreferences:
-        open_preferences(ws);
+        open_preferences(ws, app.shell_preferences());
         break;
     case id::HelpUserGuide:
         open_user_guide(app.prompter(), app.main_window(), user_guide_folders());
@@ -256,6 +256,9 @@ bool dispatch_window_event(Workspace& ws, const Event& event) {
 
 void dispatch_event(Application& app, const Event& event) {
     Jobs::Busy busy(app.jobs());
+    if (event.type == EventType::Control && event.id == id::PreferencesOk)
+        if (const auto shell = shown_shell_preferences(app.workspace()))
+            app.apply_shell_preferences(*shell);
     if (dispatch_window_event(app.workspace(), event))
         return;
     const std::int32_t position = std::max<std::int32_t>(current_position(app.workspace()), 0);

@@ -79,6 +79,17 @@ void Jobs::catch_up_ticks() {
     }
 }
 
+std::int64_t Jobs::skip_missed_ticks() {
+    Slot& tick = slots_[0];
+    if (!started_)
+        return 0;
+    const std::int64_t missed = periods_elapsed(tick) - tick.periods_done;
+    if (missed <= 0)
+        return 0;
+    tick.periods_done += missed;
+    return missed;
+}
+
 void Jobs::run_due() {
     if (depth_ > 0 || !started_)
         return;

@@ -85,6 +85,9 @@ public:
     // Runs the tick once for every second that passed and has not been counted yet, whatever
     // scope is open; for the end of the program, where the caller knows the lists consistent.
     void catch_up_ticks();
+    // Marks every second that passed as counted without running the tick for it; for time the
+    // process stood stopped. Returns how many seconds that left out.
+    std::int64_t skip_missed_ticks();
 
     // Called whenever the outermost Busy scope or a run of the jobs has ended, before any job
     // due runs.

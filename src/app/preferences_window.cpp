@@ -8,6 +8,7 @@
 #include "views/item_dialog.h"
 #include "views/tree.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QVBoxLayout>
@@ -113,7 +115,63 @@ QPushButton* add_window_button(QWidget* window, Workspace& ws, int id, const QSt
     return button;
 }
 
-void open_preferences(Workspace& ws) {
+namespace {
+
+const QString kKeepInTray = QStringLiteral("keep in tray");
+const QString kIdleMinutes = QStringLiteral("idle minutes");
+
+// The tray and idle rows below the display settings.
+void add_shell_rows(QWidget* window, QFormLayout* fields, const ShellPreferences& shell) {
+    auto* keep =
+        new QCheckBox(QStringLiteral("Keep running in the tray when the window is closed"), window);
+    keep->setObjectName(kKeepInTray);
+    keep->setChecked(shell.keep_in_tray);
+    fields->addRow(keep);
+
+    auto* ask = new QLabel(QStringLiteral("Ask after"), window);
+    auto* minutes = new QSpinBox(window);
+    minutes->setObjectName(kIdleMinutes);
+    minutes->setRange(0, 24 * 60);
+    minutes->setValue(shell.idle_minutes);
+    minutes->setAccessibleName(QStringLiteral("Ask after minutes without keyboard or mouse"));
+    auto* rest =
+        new QLabel(QStringLiteral("minutes without keyboard or mouse while a timer runs"), window);
+    ask->setBuddy(minutes);
+    rest->setBuddy(minutes);
+    auto* row = new QHBoxLayout;
+    row->addWidget(minutes);
+    row->addWidget(rest);
+    row->addStretch(1);
+    fields->addRow(ask, row);
+    if (!shell.idle_available) {
+        minutes->setEnabled(false);
+        ask->setEnabled(false);
+        rest->setEnabled(false);
+        auto* note = new QLabel(shell.idle_note, window);
+        note->setObjectName(QStringLiteral("idle note"));
+        note->setWordWrap(true);
+        fields->addRow(note);
+    }
+}
+
+} // namespace
+
+std::optional<ShellPreferences> shown_shell_preferences(const Workspace& ws) {
+    QWidget* window = ws.preferences_window;
+    if (!window)
+        return std::nullopt;
+    const auto* keep = window->findChild<QCheckBox*>(kKeepInTray);
+    const auto* minutes = window->findChild<QSpinBox*>(kIdleMinutes);
+    if (!keep || !minutes)
+        return std::nullopt;
+    ShellPreferences shell;
+    shell.keep_in_tray = keep->isChecked();
+    shell.idle_minutes = minutes->value();
+    shell.idle_available = minutes->isEnabled();
+    return shell;
+}
+
+void open_preferences(Workspace& ws, const std::optional<ShellPreferences>& shell) {
     auto* window = new PreferencesWindow(ws);
     place_small_window(window, ws.preferences_window, ws.main_window, id::PreferencesWindow,
                        QStringLiteral("Preferences"), kPreferencesSize);
@@ -137,6 +195,8 @@ void open_preferences(Workspace& ws) {
     fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     fields->addRow(new QLabel(QStringLiteral("Currency Symbol"), window), currency);
     fields->addRow(new QLabel(QStringLiteral("Date Format"), window), formats);
+    if (shell)
+        add_shell_rows(window, fields, *shell);
 
     QPushButton* ok = add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"), {});
     QPushButton* cancel =
