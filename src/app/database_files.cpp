@@ -1,6 +1,7 @@
 #include "app/database_files.h"
 
 #include "app/application.h"
+#include "app/period_report_window.h"
 #include "app/settings_store.h"
 #include "store/operations.h"
 #include "views/details.h"
@@ -75,6 +76,10 @@ void restart_engine(Store& store) {
 void open_database_file(Application& app, const QString& path) {
     Store& store = app.store();
     Workspace& ws = app.workspace();
+    // The marks of the Period Report were made in the file open until now: undoing them here
+    // would change another file's entries that happen to share their keys.
+    if (PeriodReportWindow* report = app.period_report())
+        report->end_undo();
     const auto refresh_twice = [&ws] {
         refresh_status_icons(ws);
         refresh_status_icons(ws);

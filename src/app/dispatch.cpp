@@ -84,9 +84,30 @@ void keep_typed_notes(Workspace& ws) {
 // is), in place of the one open before.
 void open_period_report(Application& app) {
     Workspace& ws = app.workspace();
-    if (PeriodReportWindow* open = app.period_report())
+    const RecordRef record = current_record(ws);
+    if (PeriodReportWindow* open = app.period_report()) {
+        if (open->can_undo()) {
+            // The same item again: the window it has, marks and all.
+            if (period_scope_of(ws.store, record) ==
+                std::pair(open->scope_kind(), open->scope_key())) {
+                open->show();
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+            if (!ws.prompter.confirm(
+                    open, QStringLiteral("Period Report"),
+                    QStringLiteral("The Mark as Billed made in this window can no longer be "
+                                   "undone once it reports on another item. Report on the other "
+                                   "item?"))) {
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
         open->close();
-    auto* window = new PeriodReportWindow(ws, current_record(ws), app.main_window());
+    }
+    auto* window = new PeriodReportWindow(ws, record, app.main_window());
     window->post_event = [&app](const Event& event) { app.handle_event(event); };
     window->settings_key = app.settings_key();
     app.set_period_report(window);

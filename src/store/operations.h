@@ -32,6 +32,14 @@ enum class LoadStatus {
 // Replaces the six lists with the rows of the current database (the restart list is kept);
 // the users row sets the store's currency and date mask.
 LoadStatus load_all_records(Store& store);
+// The same for a reader of some entries only (an export): the time entries dated within the
+// bounds (both included) and, if asked, unbilled ones only; every other record is read whole.
+struct EntryFilter {
+    std::optional<std::int64_t> first_date;
+    std::optional<std::int64_t> last_date;
+    bool unbilled_only = false;
+};
+LoadStatus load_records(Store& store, const EntryFilter& filter);
 // Reads the row of one client, project, objective or task by key, converted as a load converts
 // it, and puts the record at its place in its list. Nothing when the row cannot be read.
 std::optional<Store::Placed> load_one_record(Store& store, RecordKind kind, Key key);
