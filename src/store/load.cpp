@@ -91,7 +91,7 @@ template <typename Record>
 void load_list(AccessLayer& db, LoadProgress& progress, std::vector<Record>& list) {
     if (progress.unreadable)
         return;
-    Rows rows = db.step_rows(StoredFields<Record>::select);
+    Rows rows = db.step_rows(load_select(db.engine_kind(), StoredFields<Record>::select));
     while (rows.next())
         read_record(rows, list.emplace_back());
     progress.finished(rows.result());
