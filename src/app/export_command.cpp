@@ -116,23 +116,25 @@ Period period_of(const ExportRequest& request) {
 // Opens the file for reading only; false (with the reason) when it holds no readable records.
 bool read_database(Store& store, const std::string& path, std::string& problem) {
     std::error_code ec;
+    const bool server = is_server_location(path);
+    const std::string shown = location_without_password(path);
     // The engine would create a missing file; this command never creates anything.
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    if (!server && !std::filesystem::is_regular_file(path, ec)) {
         problem = "Could not read Database " + path + ": no such file";
         return false;
     }
-    if (!store.db.load_engine("sqlite")) {
+    if (!server && !store.db.load_engine("sqlite")) {
         problem = "Could not load the database engine: " + store.db.last_error();
         return false;
     }
     if (!store.db.open_database(path)) {
-        problem = "Could not read Database " + path + ": " + store.db.last_error();
+        problem = "Could not read Database " + shown + ": " + store.db.last_error();
         return false;
     }
-    // Nothing this command runs may write to the file.
-    store.db.execute("PRAGMA query_only = 1");
+    // Nothing this command runs may write to the database.
+    store.db.set_read_only();
     if (load_all_records(store) != LoadStatus::Loaded) {
-        problem = "Could not read Database " + path;
+        problem = "Could not read Database " + shown;
         return false;
     }
     return true;
@@ -176,7 +178,7 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
         });
         if (!known) {
             err << "olvessa: there is no client named \"" << *request->client << "\" in "
-                << database << "\n"
+                << location_without_password(database) << "\n"
                 << kExportCsvUsage;
             return export_exit::BadArguments;
         }

@@ -141,7 +141,8 @@ ServerConnection::Opened ServerConnection::open(const std::string& uri, const st
     if (conn_ && PQstatus(conn_) == CONNECTION_OK) {
         // The server's notices ("terminating connection ...") are not for the terminal: what
         // matters comes back as a statement's result.
-        PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+        PQsetNoticeProcessor(
+            conn_, [](void*, const char*) {}, nullptr);
         return Opened::Yes;
     }
     return conn_ && PQconnectionNeedsPassword(conn_) && password.empty() ? Opened::NeedsPassword
