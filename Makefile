@@ -30,8 +30,9 @@ run: program
 	@cd "$(START_DIR)" && "$(abspath $(BUILD))/bin/olvessa"
 
 bench: configure
-	@cmake --build $(BUILD) -j$(JOBS) --target olvessa_bench
+	@cmake --build $(BUILD) -j$(JOBS) --target olvessa_bench olvessa_server_bench
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/olvessa_bench
+	@$(BUILD)/bin/olvessa_server_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -9,6 +9,7 @@
 #include "app/input_box.h"
 #include "app/period_report_window.h"
 #include "app/running_display.h"
+#include "app/server_database.h"
 #include "app/settings_store.h"
 #include "app/termination.h"
 #include "app/window_memory.h"
@@ -73,6 +74,12 @@ Application::~Application() {
     workspace_.list = nullptr;
     workspace_.notes = nullptr;
     workspace_.status_bar = nullptr;
+}
+
+void Application::set_database_path(const QString& path) {
+    database_path_ = path;
+    if (main_window_)
+        main_window_->setWindowTitle(database_window_title(path));
 }
 
 QString Application::default_database_path() const {
@@ -147,7 +154,10 @@ bool Application::start() {
     choose_database_argument();
 
     // The remembered file is gone (or none is remembered): a new "default.db" takes its place.
-    if (QFile probe(database_path_); database_path_.isEmpty() || !probe.open(QIODevice::ReadOnly)) {
+    // A server is asked when the window opens it.
+    if (QFile probe(database_path_);
+        !is_server_location(database_path_.toStdString()) &&
+        (database_path_.isEmpty() || !probe.open(QIODevice::ReadOnly))) {
         database_path_ = default_database_path();
         set_setting(settings_key_, QStringLiteral("Default Database"), database_path_.toStdString(),
                     SettingType::Text, guarded_prompter_);
@@ -271,6 +281,10 @@ void Application::show_main_window() {
 void Application::choose_database_argument() {
     if (database_argument_.isEmpty())
         return;
+    if (is_server_location(database_argument_.toStdString())) {
+        database_path_ = database_argument_;
+        return;
+    }
     const QString path = QFileInfo(database_argument_).absoluteFilePath();
     if (database_readable(path)) {
         database_path_ = path;
@@ -283,6 +297,8 @@ void Application::choose_database_argument() {
 
 void Application::back_up_before_first_write() {
     // Only the window that holds the database copies it; another one is about to end.
+    if (is_server_location(database_path_.toStdString()))
+        return; // backed up once the server database is open and locked
     if (!store_.db.engine_loaded() ||
         lock_.take(database_path_) == DatabaseLock::Outcome::HeldElsewhere)
         return;

@@ -107,7 +107,7 @@ void load_list(AccessLayer& db, LoadProgress& progress, std::vector<Record>& lis
                const std::string& select = StoredFields<Record>::select) {
     if (progress.unreadable)
         return;
-    Rows rows = db.step_rows(select);
+    Rows rows = db.step_rows(load_select(db.engine_kind(), select));
     while (rows.next())
         read_record(rows, list.emplace_back());
     progress.finished(rows.result());

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace olv {
 
@@ -12,7 +13,14 @@ namespace olv {
 // Opens (and so creates) the file as the current database, runs the six schema statements and
 // inserts the users row (key 1, the name, view 0, "£", "%dd/%mm/%yyyy"). False when the file
 // could not be opened.
+// A server URI gets the same in one transaction, unless its database holds any of the six
+// tables already (then it is left alone).
 bool create_database(Store& store, const std::string& path, const std::string& user_name);
+// Those of the six tables the current database holds (lower-case names).
+std::vector<std::string> existing_tables(AccessLayer& db);
+// Runs the six schema statements of the engine and makes the lasting index on the time
+// entries' task key; false at the first that fails (the caller holds the transaction).
+bool create_tables(AccessLayer& db);
 // For a database whose users table is empty: inserts the users row a new database gets and
 // adds it to the users list, so that the records beneath it show. The row is added to the list
 // also when the insert fails (its records are still there to see). Returns the engine result.
@@ -141,6 +149,22 @@ EntryWriteResult change_time_entry(Store& store, std::size_t entry_index,
 // objectives, tasks. A record's flag is cleared only once the transaction committed and its own
 // statement succeeded.
 FlushResult flush(Store& store);
+
+// --- Copying --------------------------------------------------------------------------------
+enum class CopyOutcome {
+    Copied,
+    SourceUnreadable,  // the source cannot be opened or read
+    TargetExists,      // a file target exists already (left untouched)
+    TargetHoldsTables, // the target database holds one of the six tables (left untouched)
+    TargetFailed,      // the target cannot be opened or written (nothing of the copy kept)
+};
+// Writes every record of the lists into the current database of `target`: the six tables, the
+// lasting index and every row, in one transaction. The target must hold none of the tables.
+CopyOutcome write_all_records(const RecordLists& lists, AccessLayer& target, std::string& error);
+// Copies every record from one location (file or server URI) to another, as above. A file
+// target must not exist yet.
+CopyOutcome copy_database_records(const std::string& from, const std::string& to,
+                                  std::string& error);
 
 // --- Deleting -------------------------------------------------------------------------------
 enum class DeleteOutcome { NoRecord, UserItem, Deleted, WriteFailed };
