@@ -41,8 +41,8 @@ create table Task_Detail(key integer primary key, Task_Key integer, Time integer
 """)
 def day(y, m, d):
     return int(datetime.datetime(y, m, d, tzinfo=datetime.timezone.utc).timestamp())
-# Tree positions count depth-first from the user (0); position 5 is the task "Home page".
-db.execute("insert into users values(1, 'Sam Carter', 5, '£', '%dd/%mm/%yyyy')")
+# Tree positions count depth-first from the user (0); position 4 is the task "Home page".
+db.execute("insert into users values(1, 'Sam Carter', 4, '£', '%dd/%mm/%yyyy')")
 clients = [(1, 'Acme Bakery', 45.0), (2, 'Northwind Books', 55.0), (3, 'Riverside Dental', 50.0)]
 db.executemany("insert into clients values(?, ?, ?)", clients)
 projects = [(1, 'Website redesign', 1, day(2026, 11, 2), day(2027, 1, 29), 'Launch before the spring menu.', 45.0),

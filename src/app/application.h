@@ -73,6 +73,9 @@ public:
     void set_database_path(const QString& path);
     // "default.db" in the user's data folder.
     QString default_database_path() const;
+    // The program that shows the user guide's PDF file: "xdg-open".
+    const QString& guide_launcher() const { return guide_launcher_; }
+    void set_guide_launcher(const QString& program) { guide_launcher_ = program; }
     // The database named on the command line, opened at start in place of the remembered one.
     void set_database_argument(const QString& path) { database_argument_ = path; }
 
@@ -109,6 +112,7 @@ private:
     QString settings_key_;
     QString database_path_;
     QString database_argument_;
+    QString guide_launcher_ = QStringLiteral("xdg-open");
     std::unique_ptr<MainWindow> main_window_;
     QPointer<PeriodReportWindow> period_report_;
     TerminationWatcher* termination_ = nullptr;

@@ -250,7 +250,8 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         open_preferences(ws, app.shell_preferences());
         break;
     case id::HelpUserGuide:
-        open_user_guide(app.prompter(), app.main_window(), user_guide_folders());
+        open_user_guide(app.prompter(), app.main_window(), user_guide_folders(),
+                        app.guide_launcher());
         break;
     case id::HelpAbout:
         open_about(ws);
@@ -354,18 +355,20 @@ void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& fol
         };
         // The launcher may run as long as the viewer it starts (xdg-open without a desktop
         // does), so it is not waited for. A launcher still running when the program ends is
-        // left alone: deleting its QProcess would close the viewer the user is reading.
+        // left alone: deleting its QProcess would close the viewer the user is reading. The
+        // answer counts only while the window that asked is there (the prompter lives as long).
         auto* process = new QProcess;
-        QObject::connect(process, &QProcess::errorOccurred, process,
+        QObject* context = parent ? static_cast<QObject*>(parent) : process;
+        QObject::connect(process, &QProcess::errorOccurred, context,
                          [process, failed](QProcess::ProcessError error) {
                              if (error != QProcess::FailedToStart)
                                  return;
                              failed();
                              process->deleteLater();
                          });
-        QObject::connect(process, &QProcess::finished, process,
-                         [process, failed](int code, QProcess::ExitStatus status) {
-                             process->deleteLater();
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        QObject::connect(process, &QProcess::finished, context,
+                         [failed](int code, QProcess::ExitStatus status) {
                              if (status != QProcess::NormalExit || code != 0)
                                  failed();
                          });
