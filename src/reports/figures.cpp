@@ -25,13 +25,9 @@ void add_entry(Figures& f, const TimeEntry& entry, std::int64_t rate) {
     }
 }
 
-// The rate in cents of each task a figure covers, by task list index; the others stay 0 and are
-// never read.
+// The rate in cents of each task, by task list index, for a pass over all entries: filled for
+// the tasks a figure covers; the others stay 0 and are never read.
 using TaskRates = std::vector<std::int64_t>;
-
-TaskRates no_rates(const Store& store) {
-    return TaskRates(store.lists.tasks.size(), 0);
-}
 
 void rate_objective(const Store& store, TaskRates& rates, std::size_t objective,
                     std::int64_t rate) {
@@ -39,9 +35,13 @@ void rate_objective(const Store& store, TaskRates& rates, std::size_t objective,
         rates[t] = rate;
 }
 
+std::int64_t project_rate(const Store& store, std::size_t project) {
+    return rate_cents(store.lists.projects[project].project_rate);
+}
+
 // Every task of a project at the project's own rate.
 void rate_project(const Store& store, TaskRates& rates, std::size_t project) {
-    const std::int64_t rate = rate_cents(store.lists.projects[project].project_rate);
+    const std::int64_t rate = project_rate(store, project);
     for (const std::size_t o : store.children().objectives_of_project(project))
         rate_objective(store, rates, o, rate);
 }
@@ -79,44 +79,50 @@ std::size_t entries_beneath_client(const ChildIndex& index, std::size_t client) 
 // to entry across memory.
 class TaskSums {
 public:
-    TaskSums(const Store& store, std::size_t entries_beneath, TaskRates rates)
-        : entries_(store.lists.entries), index_(store.children()), rates_(std::move(rates)) {
+    // `rate_tasks` fills in the rate of every task covered; it is called only for the pass.
+    template <typename RateTasks>
+    TaskSums(const Store& store, std::size_t entries_beneath, RateTasks rate_tasks)
+        : entries_(store.lists.entries), index_(store.children()) {
         if (entries_beneath == 0 || entries_beneath * kScanShare < entries_.size())
             return;
+        TaskRates rates(store.lists.tasks.size(), 0);
+        rate_tasks(rates);
         per_task_.resize(store.lists.tasks.size());
         const ChildIndex::Indices& owners = index_.task_of_each_entry();
         for (std::size_t e = 0; e < entries_.size(); ++e)
             if (owners[e] != ChildIndex::kNoParent)
-                add_entry(per_task_[owners[e]], entries_[e], rates_[owners[e]]);
+                add_entry(per_task_[owners[e]], entries_[e], rates[owners[e]]);
     }
 
-    Figures task(std::size_t t) const {
+    // The rates given here are those `rate_tasks` gives the same tasks.
+    Figures task(std::size_t t, std::int64_t rate) const {
         if (!per_task_.empty())
             return per_task_[t];
         Figures f;
         for (const std::size_t e : index_.entries_of_task(t))
-            add_entry(f, entries_[e], rates_[t]);
+            add_entry(f, entries_[e], rate);
         return f;
     }
 
-    Figures objective(std::size_t o) const {
+    Figures objective(std::size_t o, std::int64_t rate) const {
         Figures f;
         for (const std::size_t t : index_.tasks_of_objective(o))
-            f += task(t);
+            f += task(t, rate);
         return f;
     }
 
-    Figures project(std::size_t p) const {
+    Figures project(const Store& store, std::size_t p) const {
+        const std::int64_t rate = per_task_.empty() ? project_rate(store, p) : 0;
         Figures f;
         for (const std::size_t o : index_.objectives_of_project(p))
-            f += objective(o);
+            f += objective(o, rate);
         return f;
     }
 
-    Figures client(std::size_t c) const {
+    Figures client(const Store& store, std::size_t c) const {
         Figures f;
         for (const std::size_t p : index_.projects_of_client(c))
-            f += project(p);
+            f += project(store, p);
         return f;
     }
 
@@ -126,7 +132,6 @@ private:
 
     const std::vector<TimeEntry>& entries_;
     const ChildIndex& index_;
-    TaskRates rates_;
     std::vector<Figures> per_task_;
 };
 
@@ -146,35 +151,30 @@ void add_row(Report& report, const std::string& label, const Figures& figures) {
 } // namespace
 
 Figures task_figures(const Store& store, std::size_t task_index, double rate) {
-    TaskRates rates = no_rates(store);
-    rates[task_index] = rate_cents(rate);
+    const std::int64_t cents = rate_cents(rate);
     const TaskSums sums(store, store.children().entries_of_task(task_index).size(),
-                        std::move(rates));
-    return sums.task(task_index);
+                        [&](TaskRates& rates) { rates[task_index] = cents; });
+    return sums.task(task_index, cents);
 }
 
 Figures objective_figures(const Store& store, std::size_t objective_index, double rate) {
-    TaskRates rates = no_rates(store);
-    rate_objective(store, rates, objective_index, rate_cents(rate));
-    const TaskSums sums(store, entries_beneath_objective(store.children(), objective_index),
-                        std::move(rates));
-    return sums.objective(objective_index);
+    const std::int64_t cents = rate_cents(rate);
+    const TaskSums sums(
+        store, entries_beneath_objective(store.children(), objective_index),
+        [&](TaskRates& rates) { rate_objective(store, rates, objective_index, cents); });
+    return sums.objective(objective_index, cents);
 }
 
 Figures project_figures(const Store& store, std::size_t project_index) {
-    TaskRates rates = no_rates(store);
-    rate_project(store, rates, project_index);
     const TaskSums sums(store, entries_beneath_project(store.children(), project_index),
-                        std::move(rates));
-    return sums.project(project_index);
+                        [&](TaskRates& rates) { rate_project(store, rates, project_index); });
+    return sums.project(store, project_index);
 }
 
 Figures client_figures(const Store& store, std::size_t client_index) {
-    TaskRates rates = no_rates(store);
-    rate_client(store, rates, client_index);
     const TaskSums sums(store, entries_beneath_client(store.children(), client_index),
-                        std::move(rates));
-    return sums.client(client_index);
+                        [&](TaskRates& rates) { rate_client(store, rates, client_index); });
+    return sums.client(store, client_index);
 }
 
 Report user_report(const Store& store, std::size_t user_index) {
@@ -183,14 +183,14 @@ Report user_report(const Store& store, std::size_t user_index) {
     const ChildIndex& index = store.children();
     const auto& clients = store.lists.clients;
     std::size_t beneath = 0;
-    TaskRates rates = no_rates(store);
-    for (std::size_t c = 0; c < clients.size(); ++c) {
-        beneath += entries_beneath_client(index, c);
-        rate_client(store, rates, c);
-    }
-    const TaskSums sums(store, beneath, std::move(rates));
     for (std::size_t c = 0; c < clients.size(); ++c)
-        add_row(report, clients[c].client_name, sums.client(c));
+        beneath += entries_beneath_client(index, c);
+    const TaskSums sums(store, beneath, [&](TaskRates& rates) {
+        for (std::size_t c = 0; c < clients.size(); ++c)
+            rate_client(store, rates, c);
+    });
+    for (std::size_t c = 0; c < clients.size(); ++c)
+        add_row(report, clients[c].client_name, sums.client(store, c));
     return report;
 }
 
@@ -198,12 +198,10 @@ Report client_report(const Store& store, std::size_t client_index) {
     Report report = make_report(
         ReportKind::Client, "Report for Client: " + store.lists.clients[client_index].client_name,
         "Project");
-    TaskRates rates = no_rates(store);
-    rate_client(store, rates, client_index);
     const TaskSums sums(store, entries_beneath_client(store.children(), client_index),
-                        std::move(rates));
+                        [&](TaskRates& rates) { rate_client(store, rates, client_index); });
     for (const std::size_t p : store.children().projects_of_client(client_index))
-        add_row(report, store.lists.projects[p].project_title, sums.project(p));
+        add_row(report, store.lists.projects[p].project_title, sums.project(store, p));
     return report;
 }
 
@@ -211,12 +209,11 @@ Report project_report(const Store& store, std::size_t project_index) {
     const ProjectRecord& project = store.lists.projects[project_index];
     Report report = make_report(ReportKind::Project, "Report for Project: " + project.project_title,
                                 "Objective");
-    TaskRates rates = no_rates(store);
-    rate_project(store, rates, project_index);
+    const std::int64_t rate = project_rate(store, project_index);
     const TaskSums sums(store, entries_beneath_project(store.children(), project_index),
-                        std::move(rates));
+                        [&](TaskRates& rates) { rate_project(store, rates, project_index); });
     for (const std::size_t o : store.children().objectives_of_project(project_index))
-        add_row(report, store.lists.objectives[o].ob_title, sums.objective(o));
+        add_row(report, store.lists.objectives[o].ob_title, sums.objective(o, rate));
     return report;
 }
 
@@ -226,13 +223,16 @@ Report objective_report(const Store& store, std::size_t objective_index) {
         ReportKind::Objective,
         "Report for Objective: " + store.lists.objectives[objective_index].ob_title, "Task");
     const ChildIndex::Indices& tasks = store.children().tasks_of_objective(objective_index);
-    TaskRates rates = no_rates(store);
-    for (const std::size_t t : tasks)
-        rates[t] = rate_cents(store.lists.tasks[t].task_rate);
+    const auto task_rate = [&](std::size_t t) {
+        return rate_cents(store.lists.tasks[t].task_rate);
+    };
     const TaskSums sums(store, entries_beneath_objective(store.children(), objective_index),
-                        std::move(rates));
+                        [&](TaskRates& rates) {
+                            for (const std::size_t t : tasks)
+                                rates[t] = task_rate(t);
+                        });
     for (const std::size_t t : tasks)
-        add_row(report, store.lists.tasks[t].task_title, sums.task(t));
+        add_row(report, store.lists.tasks[t].task_title, sums.task(t, task_rate(t)));
     return report;
 }
 

@@ -27,7 +27,7 @@ std::vector<DaySeconds> seconds_by_day(DateValue from, std::int64_t seconds) {
 std::optional<std::size_t> find_day_entry(const Store& store, std::size_t task_index,
                                           DateValue day) {
     for (const std::size_t e : store.children().entries_of_task(task_index))
-        if (store.lists.entries[e].date == day)
+        if (store.lists.entries[e].date == day && store.lists.entries[e].billed == 0)
             return e;
     return std::nullopt;
 }

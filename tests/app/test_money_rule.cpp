@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeView>
 
 using namespace olv;
 using namespace olv::testing;
@@ -94,8 +95,10 @@ QString acme_figures(AppFixture& f, Where where) {
     w->findChild<QComboBox*>(QString::number(id::PeriodChoiceBox))
         ->setCurrentIndex(static_cast<int>(PeriodBoxItem::AllTime));
     if (where == Where::PeriodReport) {
-        const QTreeWidget* rows = w->rows_list();
-        const QStringList total = cells_of(rows->topLevelItem(rows->topLevelItemCount() - 1));
+        const QAbstractItemModel* rows = w->rows_list()->model();
+        QStringList total;
+        for (int c = 0; c < rows->columnCount(); ++c)
+            total << rows->index(rows->rowCount() - 1, c).data().toString();
         return total.value(1) + "|" + total.value(3) + "|" + total.value(4);
     }
     // The CSV holds each entry's amount: their sums are the figures.
@@ -113,7 +116,7 @@ QString acme_figures(AppFixture& f, Where where) {
         const QList<QByteArray> fields = lines[i].trimmed().split(',');
         if (fields.size() != 10)
             continue;
-        const std::int64_t cents = fields[9].replace(".", "").toLongLong();
+        const std::int64_t cents = QByteArray(fields[9]).replace(".", "").toLongLong();
         seconds += fields[6].toLongLong();
         earned += cents;
         if (fields[7] == "yes")

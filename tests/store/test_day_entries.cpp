@@ -70,22 +70,26 @@ private slots:
         QCOMPARE(parts_text(olv::seconds_by_day(kDec10 + from, seconds)), parts);
     }
 
-    // Each part goes to its own day's entry: the one there is, or one inserted at once.
+    // Each part goes to its own day's unbilled entry: the one there is, or one inserted at once.
+    // A billed entry keeps the hours invoiced.
     void time_added_by_day() {
         OneTask d;
         d.store.db.execute("INSERT INTO task_detail VALUES(1,40,100," +
                            std::to_string(kDec10 + kDay) + ",0)");
+        d.store.db.execute("INSERT INTO task_detail VALUES(2,40,50," + std::to_string(kDec10) +
+                           ",1)");
         QCOMPARE(load_all_records(d.store), LoadStatus::Loaded);
         QCOMPARE(add_time_by_day(d.store, 0, kDec10 + 23 * 3600, 3 * 3600 + 5, kDec10 + kDay), 0);
-        QCOMPARE(d.entries(), QStringLiteral("0:3600 1:7305"));
-        QVERIFY(d.store.lists.entries[0].modified && d.store.lists.entries[1].modified);
+        QCOMPARE(d.entries(), QStringLiteral("0:50 0:3600 1:7305"));
+        QVERIFY(!d.store.lists.entries[0].modified);
+        QVERIFY(d.store.lists.entries[1].modified && d.store.lists.entries[2].modified);
         // The new day's row is in the file before any flush; the time follows with the flush.
         Probe probe(d.path);
-        QCOMPARE(probe.column("SELECT date FROM task_detail ORDER BY date"),
+        QCOMPARE(probe.column("SELECT date FROM task_detail WHERE billed = 0 ORDER BY date"),
                  (QStringList{QString::number(kDec10), QString::number(kDec10 + kDay)}));
         QCOMPARE(flush(d.store).failed_records, 0);
-        QCOMPARE(probe.column("SELECT time FROM task_detail ORDER BY date"),
-                 (QStringList{"3600", "7305"}));
+        QCOMPARE(probe.column("SELECT time FROM task_detail ORDER BY date, billed DESC"),
+                 (QStringList{"50", "3600", "7305"}));
     }
 
     // A refused insert stops there: the days before keep their seconds, none are added after.

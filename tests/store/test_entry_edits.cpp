@@ -110,11 +110,11 @@ private slots:
 
     void an_entry_that_cannot_hold_more_seconds_is_left_for_a_new_one() {
         TwoTasks f;
-        f.store.lists.entries[0].Time = std::numeric_limits<std::int32_t>::max() - 10;
+        f.store.lists.entries[0].Time = std::numeric_limits<std::int64_t>::max() - 10;
         const EntryWriteResult r = add_time_to_day(f.store, kCode, kDay1, 60, false, kNow);
         QCOMPARE(r.rc, 0);
         QVERIFY(r.created);
-        QCOMPARE(f.store.lists.entries[0].Time, std::numeric_limits<std::int32_t>::max() - 10);
+        QCOMPARE(f.store.lists.entries[0].Time, std::numeric_limits<std::int64_t>::max() - 10);
     }
 
     void refused_added_time_stays_in_memory_and_the_next_flush_writes_it_data() {
