@@ -46,6 +46,7 @@ const Key kShortcuts[] = {
     // Tool bar
     {id::ButtonNewItem, Qt::CTRL | Qt::Key_N},
     {id::ButtonDeleteItem, QKeyCombination(Qt::Key_Delete)},
+    {id::ButtonStopTimers, Qt::CTRL | Qt::SHIFT | Qt::Key_Space},
     {id::ButtonEditItem, Qt::CTRL | Qt::Key_E},
     {id::ButtonToDoList, Qt::CTRL | Qt::Key_D},
     // Pop-up menus of the tree items
@@ -241,6 +242,7 @@ void install_keyboard(MainWindow& window) {
     bind_button(window, &window, Qt::WindowShortcut, id::ButtonNewItem);
     bind_button(window, &window, Qt::WindowShortcut, id::ButtonEditItem);
     bind_button(window, &window, Qt::WindowShortcut, id::ButtonToDoList);
+    bind_button(window, &window, Qt::WindowShortcut, id::ButtonStopTimers);
     // Delete deletes an item only from the tree: elsewhere it deletes text.
     bind_button(window, window.tree(), Qt::WidgetShortcut, id::ButtonDeleteItem);
 

@@ -20,7 +20,7 @@ int write_entry(Store& store, TimeEntry& entry) {
 
 } // namespace
 
-EntryWriteResult add_time_to_day(Store& store, Key task_key, DateValue day, std::int32_t seconds,
+EntryWriteResult add_time_to_day(Store& store, Key task_key, DateValue day, std::int64_t seconds,
                                  bool billed, DateValue now) {
     RecordLists& lists = store.lists;
     const std::uint8_t flag = billed ? 1 : 0;
@@ -29,7 +29,7 @@ EntryWriteResult add_time_to_day(Store& store, Key task_key, DateValue day, std:
         TimeEntry& entry = lists.entries[i];
         if (entry.Task_Key != task_key || entry.date != day || (entry.billed != 0) != billed)
             continue;
-        if (entry.Time > std::numeric_limits<std::int32_t>::max() - seconds)
+        if (entry.Time > std::numeric_limits<std::int64_t>::max() - seconds)
             continue;
         entry.Time += seconds;
         result.rc = write_entry(store, entry);

@@ -61,7 +61,7 @@ QDate qdate_of(DateValue d) {
 // Time on one day.
 struct Piece {
     DateValue day;
-    std::int32_t seconds;
+    std::int64_t seconds;
 };
 
 // `seconds` from `offset` seconds after the start of `day`, day by day. Empty when it would run
@@ -74,7 +74,7 @@ std::vector<Piece> split_by_day(DateValue day, std::int64_t offset, std::int64_t
     while (seconds > 0) {
         const std::int64_t room = kSecondsPerDay - offset;
         const std::int64_t here = std::min(room, seconds);
-        pieces.push_back({static_cast<DateValue>(at), static_cast<std::int32_t>(here)});
+        pieces.push_back({static_cast<DateValue>(at), here});
         seconds -= here;
         at += kSecondsPerDay;
         offset = 0;
@@ -93,7 +93,7 @@ std::optional<std::vector<Piece>> asked_time(Workspace& ws, EntryDialog& dialog,
     const QString start_text = dialog.start_field()->text().trimmed();
     const QString end_text = dialog.end_field()->text().trimmed();
 
-    std::optional<std::int32_t> duration;
+    std::optional<std::int64_t> duration;
     if (!duration_text.isEmpty()) {
         duration = parse_entry_time(duration_text);
         if (!duration) {
@@ -326,7 +326,7 @@ void save_edit_entry(Workspace& ws) {
     }
     const DateValue day = picked_day(dialog->date_picker());
     const QString duration_text = dialog->duration_field()->text().trimmed();
-    const std::optional<std::int32_t> seconds = parse_entry_time(duration_text);
+    const std::optional<std::int64_t> seconds = parse_entry_time(duration_text);
     if (!seconds) {
         refuse(ws, *dialog, dialog->duration_field(),
                duration_refused(QStringLiteral("Duration"), duration_text));

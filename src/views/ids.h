@@ -108,6 +108,7 @@ constexpr int PeriodPrint = 148;
 constexpr int PeriodExportCsv = 149;
 constexpr int PeriodMarkBilled = 150;
 constexpr int PeriodUndoMark = 151;
+constexpr int PeriodClose = 152;
 
 // Time entries by hand: Add Time (task and time-entry pop-up menus, Ctrl+Shift+T) and Edit
 // Entry (time-entry pop-up menu, Return and F2 in the list), and their two dialogs

@@ -73,6 +73,11 @@ private slots:
             << QKeySequence(Qt::Key_Delete) << tree << "button" << 53;
         QTest::newRow("Ctrl+D To-Do List") << QKeySequence("Ctrl+D") << tree << "button" << 56;
         QTest::newRow("Ctrl+T Start (toggle)") << QKeySequence("Ctrl+T") << tree << "pop-up" << 27;
+        QTest::newRow("Ctrl+Shift+Space Stop Timers")
+            << QKeySequence("Ctrl+Shift+Space") << tree << "button" << 54;
+        QTest::newRow("Ctrl+Shift+Space from the notes box")
+            << QKeySequence("Ctrl+Shift+Space") << "notes"
+            << "button" << 54;
         QTest::newRow("Ctrl+Shift+N New")
             << QKeySequence("Ctrl+Shift+N") << tree << "menu bar" << 36;
         QTest::newRow("Ctrl+O Open") << QKeySequence("Ctrl+O") << tree << "menu bar" << 37;

@@ -99,7 +99,7 @@ private slots:
             int x;
         } buttons[] = {{52, "New Item (Ctrl+N)", 18},
                        {53, "Delete Item (Del)", 78},
-                       {54, "Stop Timers", 138},
+                       {54, "Stop Timers (Ctrl+Shift+Space)", 138},
                        {55, "Edit Item (Ctrl+E)", 198},
                        {56, "To-Do List (Ctrl+D)", 258}};
         for (const auto& b : buttons) {
