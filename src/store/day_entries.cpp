@@ -24,11 +24,13 @@ std::vector<DaySeconds> seconds_by_day(DateValue from, std::int64_t seconds) {
     return out;
 }
 
-std::optional<std::size_t> find_day_entry(const Store& store, std::size_t task_index,
-                                          DateValue day) {
-    for (const std::size_t e : store.children().entries_of_task(task_index))
-        if (store.lists.entries[e].date == day && store.lists.entries[e].billed == 0)
+std::optional<std::size_t> find_day_entry(const Store& store, std::size_t task_index, DateValue day,
+                                          bool billed) {
+    for (const std::size_t e : store.children().entries_of_task(task_index)) {
+        const TimeEntry& entry = store.lists.entries[e];
+        if (entry.date == day && (entry.billed != 0) == billed)
             return e;
+    }
     return std::nullopt;
 }
 

@@ -18,10 +18,10 @@ struct DaySeconds {
 // Nothing for no seconds; a stretch that would pass the last representable day ends there.
 std::vector<DaySeconds> seconds_by_day(DateValue from, std::int64_t seconds);
 
-// The task's unbilled entry dated `day` (its 00:00:00): the first in list order, by entries-list
-// index. A billed entry keeps the hours invoiced, as a timer start leaves it.
-std::optional<std::size_t> find_day_entry(const Store& store, std::size_t task_index,
-                                          DateValue day);
+// The task's entry dated `day` (its 00:00:00) with that billed flag: the first in list order, by
+// entries-list index. Timers count into the unbilled one, so billed hours stay as invoiced.
+std::optional<std::size_t> find_day_entry(const Store& store, std::size_t task_index, DateValue day,
+                                          bool billed = false);
 
 // The task's unbilled entry of `day`, or a new one inserted at once as a timer start inserts it
 // (key from `now`, no time, not billed, not timed). On a failed insert `rc` is the engine's result

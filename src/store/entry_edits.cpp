@@ -1,6 +1,7 @@
+#include "store/day_entries.h"
 #include "store/operations.h"
 
-#include <limits>
+#include <algorithm>
 
 namespace olv {
 
@@ -25,16 +26,17 @@ EntryWriteResult add_time_to_day(Store& store, Key task_key, DateValue day, std:
     RecordLists& lists = store.lists;
     const std::uint8_t flag = billed ? 1 : 0;
     EntryWriteResult result;
-    for (std::size_t i = 0; i < lists.entries.size(); ++i) {
-        TimeEntry& entry = lists.entries[i];
-        if (entry.Task_Key != task_key || entry.date != day || (entry.billed != 0) != billed)
-            continue;
-        if (entry.Time > std::numeric_limits<std::int64_t>::max() - seconds)
-            continue;
-        entry.Time += seconds;
-        result.rc = write_entry(store, entry);
-        result.index = i;
-        return result;
+    const auto task = std::find_if(lists.tasks.begin(), lists.tasks.end(),
+                                   [task_key](const TaskRecord& t) { return t.key == task_key; });
+    if (task != lists.tasks.end()) {
+        const auto t = static_cast<std::size_t>(task - lists.tasks.begin());
+        if (const std::optional<std::size_t> found = find_day_entry(store, t, day, billed)) {
+            TimeEntry& entry = lists.entries[*found];
+            entry.Time += seconds;
+            result.rc = write_entry(store, entry);
+            result.index = *found;
+            return result;
+        }
     }
 
     TimeEntry entry;

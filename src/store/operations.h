@@ -130,7 +130,7 @@ struct EntryWriteResult {
 };
 // Adds seconds to the task's entry of that day with that billed flag (the first in list order),
 // or makes a new entry of them: time never goes into an entry of the other flag, so billed hours
-// stay as invoiced. An entry that cannot hold more seconds is left alone for a new one.
+// stay as invoiced.
 EntryWriteResult add_time_to_day(Store& store, Key task_key, DateValue day, std::int64_t seconds,
                                  bool billed, DateValue now);
 // Gives the entry at `entry_index` a new day, time, billed flag and task. Nothing is written when

@@ -2,6 +2,7 @@
 
 #include "common/dates.h"
 #include "reports/format.h"
+#include "store/day_entries.h"
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/dialogs.h"
@@ -59,27 +60,14 @@ QDate qdate_of(DateValue d) {
 }
 
 // Time on one day.
-struct Piece {
-    DateValue day;
-    std::int64_t seconds;
-};
+using Piece = DaySeconds;
 
 // `seconds` from `offset` seconds after the start of `day`, day by day. Empty when it would run
-// past the last second a date value can hold.
+// past the last second a date value can hold: none of it is cut off.
 std::vector<Piece> split_by_day(DateValue day, std::int64_t offset, std::int64_t seconds) {
     if (day + offset + seconds > kLastSecond)
         return {};
-    std::vector<Piece> pieces;
-    std::int64_t at = day;
-    while (seconds > 0) {
-        const std::int64_t room = kSecondsPerDay - offset;
-        const std::int64_t here = std::min(room, seconds);
-        pieces.push_back({static_cast<DateValue>(at), here});
-        seconds -= here;
-        at += kSecondsPerDay;
-        offset = 0;
-    }
-    return pieces;
+    return seconds_by_day(static_cast<DateValue>(day + offset), seconds);
 }
 
 QString time_refused(const QString& field, const QString& typed) {

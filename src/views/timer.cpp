@@ -235,18 +235,11 @@ void toggle_timer(Workspace& ws, std::int32_t position) {
     status_changed(ws, {RecordKind::Task, *t});
 
     const DateValue today = start_of_today(ws.clock);
-    bool resumed = false;
     // The timer counts into today's unbilled entry; a billed one keeps the hours invoiced.
-    for (std::size_t e : ws.store.children().entries_of_task(*t)) {
-        TimeEntry& entry = ws.store.lists.entries[e];
-        if (entry.date == today && entry.billed == 0) {
-            entry.timing = 1;
-            resumed = true;
-            break;
-        }
-    }
-    if (resumed)
+    if (const std::optional<std::size_t> resumed = find_day_entry(ws.store, *t, today)) {
+        ws.store.lists.entries[*resumed].timing = 1;
         return;
+    }
 
     if (today < task.Task_Date) {
         task.running = 0;

@@ -1,6 +1,7 @@
 // Time entries changed by hand: time added to a day's entry of the same billed flag (or a new
 // one), an entry given another day or task, both written at once; a refused write stays in
 // memory and reaches the file with the next flush, also across a reload.
+#include "store/day_entries.h"
 #include "store_fixture.h"
 #include "test_registry.h"
 
@@ -58,7 +59,7 @@ struct TwoTasks : NewDatabase {
     void accept_writes() { QCOMPARE(store.db.execute("DROP TRIGGER refuse"), 0); }
 };
 
-QString row(DateValue day, int seconds, int billed) {
+QString row(DateValue day, qint64 seconds, int billed) {
     return QStringLiteral("%1|%2|%3").arg(day).arg(seconds).arg(billed);
 }
 
@@ -108,13 +109,32 @@ private slots:
         QVERIFY(f.in_memory(kTest).isEmpty());
     }
 
-    void an_entry_that_cannot_hold_more_seconds_is_left_for_a_new_one() {
+    void an_entry_holds_more_than_32_bits_of_seconds() {
         TwoTasks f;
-        f.store.lists.entries[0].Time = std::numeric_limits<std::int64_t>::max() - 10;
+        const std::int64_t big = std::numeric_limits<std::int32_t>::max() - 10;
+        f.store.lists.entries[0].Time = big;
         const EntryWriteResult r = add_time_to_day(f.store, kCode, kDay1, 60, false, kNow);
         QCOMPARE(r.rc, 0);
-        QVERIFY(r.created);
-        QCOMPARE(f.store.lists.entries[0].Time, std::numeric_limits<std::int64_t>::max() - 10);
+        QVERIFY(!r.created);
+        QCOMPARE(f.store.lists.entries[0].Time, big + 60);
+        QCOMPARE(f.in_file(kCode).front(), row(kDay1, big + 60, 0));
+    }
+
+    // The timer's entry of a day (at its start and past midnight) is the unbilled one, so the
+    // seconds it counts never change an invoice.
+    void a_timer_counts_into_the_unbilled_entry_of_its_day() {
+        TwoTasks f;
+        std::size_t code = 0;
+        while (f.store.lists.tasks[code].key != kCode)
+            ++code;
+        QVERIFY(!find_day_entry(f.store, code, kDay2));
+        QCOMPARE(f.store.lists.entries.at(*find_day_entry(f.store, code, kDay2, true)).key, 501);
+        const DayEntry made = day_entry(f.store, code, kDay2, kNow);
+        QCOMPARE(made.rc, 0);
+        QVERIFY(made.created);
+        QCOMPARE(f.store.lists.entries.at(made.index).billed, 0);
+        QCOMPARE(f.in_file(kCode),
+                 (QStringList{row(kDay1, 600, 0), row(kDay2, 1200, 1), row(kDay2, 0, 0)}));
     }
 
     void refused_added_time_stays_in_memory_and_the_next_flush_writes_it_data() {
