@@ -132,8 +132,9 @@ void add_shell_rows(QWidget* window, const ShellPreferences& shell, QPushButton*
         note->setWordWrap(true);
         note->setGeometry(10, 145, 440, 50);
     }
-    ok->setGeometry(290, 205, 60, 30);
-    cancel->setGeometry(380, 205, 60, 30);
+    const int buttons_y = shell.idle_available ? 160 : 205; // below the note when there is one
+    ok->setGeometry(290, buttons_y, 60, 30);
+    cancel->setGeometry(380, buttons_y, 60, 30);
 }
 
 } // namespace
@@ -156,7 +157,10 @@ std::optional<ShellPreferences> shown_shell_preferences(const Workspace& ws) {
 void open_preferences(Workspace& ws, const std::optional<ShellPreferences>& shell) {
     auto* window = new PreferencesWindow(ws);
     place_small_window(window, ws.preferences_window, ws.main_window, id::PreferencesWindow,
-                       QStringLiteral("Preferences"), shell ? QSize(460, 245) : QSize(300, 140));
+                       QStringLiteral("Preferences"),
+                       !shell                  ? QSize(300, 140)
+                       : shell->idle_available ? QSize(460, 200)
+                                               : QSize(460, 245));
 
     auto* currency_label = new QLabel(QStringLiteral("Currency Symbol"), window);
     currency_label->setGeometry(10, 20, 100, 20);
