@@ -293,7 +293,7 @@ void run_views_bench(const BenchContext& context) {
     // tray menu's recently timed tasks, found again when a timer starts or stops.
     print_figure(
         "running_tasks",
-        best_of(5, [&] { require(running_tasks(store, today).size() == 3, "three timers run"); }),
+        best_of(5, [&] { require(running_tasks(store, today).size() >= 3, "the timers run"); }),
         "ms");
     print_figure(
         "recently_timed_tasks",

@@ -25,6 +25,8 @@ public:
     QString file_name;          // answer to the save-file dialog
     QString printer_output;     // PDF file for the printer dialog; empty means cancel
     QString open_name;          // answer to the open-file dialog
+    QString save_folder;        // what the last save-file dialog suggested
+    QString save_name;
     // Answers to boxes with buttons, in order (the cautious one when none is left); `while_open`
     // runs while such a box waits, before it is answered.
     QList<int> choices;
@@ -38,8 +40,10 @@ public:
         shown.append({title, text, parent});
         return confirm_answer;
     }
-    QString save_file_name(QWidget*, const QString&, const QString&, const QString&,
+    QString save_file_name(QWidget*, const QString&, const QString& folder, const QString& name,
                            const QString&) override {
+        save_folder = folder;
+        save_name = name;
         return file_name;
     }
     bool choose_printer(QWidget*, QPrinter& printer) override {

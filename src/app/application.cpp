@@ -9,8 +9,10 @@
 #include "app/input_box.h"
 #include "app/period_report_window.h"
 #include "app/running_display.h"
+#include "app/server_database.h"
 #include "app/settings_store.h"
 #include "app/termination.h"
+#include "app/window_memory.h"
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/dialogs.h"
@@ -36,6 +38,10 @@ Application::Application(const Clock& clock, Prompter& prompter, QObject* parent
     workspace_.post_event = [this](const Event& event) { handle_event(event); };
     workspace_.user_name = [this] {
         return get_setting(settings_key_, QStringLiteral("UserName"));
+    };
+    workspace_.set_user_name = [this](const std::string& name) {
+        set_setting(settings_key_, QStringLiteral("UserName"), name, SettingType::Text,
+                    guarded_prompter_);
     };
     away_ = new AwayWatch(workspace_, jobs_, this);
     away_->closing = [this] { return closing(); };
@@ -68,6 +74,12 @@ Application::~Application() {
     workspace_.list = nullptr;
     workspace_.notes = nullptr;
     workspace_.status_bar = nullptr;
+}
+
+void Application::set_database_path(const QString& path) {
+    database_path_ = path;
+    if (main_window_)
+        main_window_->setWindowTitle(database_window_title(path));
 }
 
 QString Application::default_database_path() const {
@@ -142,7 +154,10 @@ bool Application::start() {
     choose_database_argument();
 
     // The remembered file is gone (or none is remembered): a new "default.db" takes its place.
-    if (QFile probe(database_path_); database_path_.isEmpty() || !probe.open(QIODevice::ReadOnly)) {
+    // A server is asked when the window opens it.
+    if (QFile probe(database_path_);
+        !is_server_location(database_path_.toStdString()) &&
+        (database_path_.isEmpty() || !probe.open(QIODevice::ReadOnly))) {
         database_path_ = default_database_path();
         set_setting(settings_key_, QStringLiteral("Default Database"), database_path_.toStdString(),
                     SettingType::Text, guarded_prompter_);
@@ -151,6 +166,7 @@ bool Application::start() {
     }
 
     main_window_ = build_main_window(workspace_);
+    restore_main_window(settings_key_, *main_window_);
     main_window_->on_command = [this](const Event& event) { handle_event(event); };
     main_window_->on_view_event = [this](const Event& event) {
         // Selection changes made by the program itself (tree rebuilds, the right-click
@@ -170,12 +186,18 @@ bool Application::start() {
     read_shell_settings();
     attach_running_display();
 
+    // Entries changed by hand show at once in an open Period Report.
+    workspace_.entries_changed = [this] {
+        if (period_report_)
+            period_report_->refresh();
+    };
+
     jobs_.start(
         [this] {
             // Seconds the process stood stopped are not worked: they are left out like a sleep.
             if (away_->tick_is_stopped_time())
                 return;
-            timer_tick(workspace_);
+            timer_tick(workspace_, jobs_.tick_seconds_behind());
             if (period_report_)
                 period_report_->time_recorded();
             away_->after_tick();
@@ -187,6 +209,7 @@ bool Application::start() {
     if (finished_)
         return false;
 
+    restore_expanded_items(settings_key_, workspace_, database_path_);
     install_list_editing(workspace_);
 
     main_window_->hide();
@@ -258,6 +281,10 @@ void Application::show_main_window() {
 void Application::choose_database_argument() {
     if (database_argument_.isEmpty())
         return;
+    if (is_server_location(database_argument_.toStdString())) {
+        database_path_ = database_argument_;
+        return;
+    }
     const QString path = QFileInfo(database_argument_).absoluteFilePath();
     if (database_readable(path)) {
         database_path_ = path;
@@ -270,6 +297,8 @@ void Application::choose_database_argument() {
 
 void Application::back_up_before_first_write() {
     // Only the window that holds the database copies it; another one is about to end.
+    if (is_server_location(database_path_.toStdString()))
+        return; // backed up once the server database is open and locked
     if (!store_.db.engine_loaded() ||
         lock_.take(database_path_) == DatabaseLock::Outcome::HeldElsewhere)
         return;
@@ -314,6 +343,10 @@ void Application::close_and_end(FlushFailures failures) {
     Jobs::Busy busy(jobs_);
     // Every whole second that passed counts, also when the timer has not fired yet.
     jobs_.catch_up_ticks();
+    if (main_window_)
+        keep_main_window(settings_key_, *main_window_, workspace_, database_path_);
+    if (period_report_)
+        keep_period_report_size(settings_key_, period_report_->size());
     save_sequence(*this, failures);
     store_.db.close_current_database();
     end(0);

@@ -69,7 +69,8 @@ public:
     // The settings file (the settings key).
     const QString& settings_key() const { return settings_key_; }
     const QString& database_path() const { return database_path_; }
-    void set_database_path(const QString& path) { database_path_ = path; }
+    // Also names the database in the window's title.
+    void set_database_path(const QString& path);
     // "default.db" in the user's data folder.
     QString default_database_path() const;
     // The database named on the command line, opened at start in place of the remembered one.

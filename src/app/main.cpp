@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/away_watch.h"
 #include "app/command_line.h"
+#include "app/copy_command.h"
 #include "app/export_command.h"
 #include "app/idle_source.h"
 #include "app/sleep_signal.h"
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
     if (const std::vector<std::string> arguments(argv + 1, argv + argc);
         olv::is_export_command(arguments))
         return olv::run_export_command(arguments, std::cout, std::cerr);
+    // So does the copy from one database to another.
+    if (const std::vector<std::string> arguments(argv + 1, argv + argc);
+        olv::is_copy_command(arguments))
+        return olv::run_copy_command(arguments, std::cerr);
     // Help, version and a mistyped command line are answered before any display is needed.
     const olv::CommandLine line = olv::parse_command_line(argc, argv);
     if (const auto code = olv::answer_without_display(line, stdout, stderr))
