@@ -7,6 +7,7 @@
 #include "common/dates.h"
 #include "scripted_prompter.h"
 #include "store/operations.h"
+#include "views/away_time.h"
 #include "views/details.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
@@ -288,6 +289,17 @@ void run_views_bench(const BenchContext& context) {
     require(store.lists.entries.size() == entries_before + 3 && prompter.shown.isEmpty(),
             "the timers did not start with new entries");
     print_figure("timer_start_new_day", start_ms, "ms");
+    // What the status bar and the tray read after every tick while these three run, and the
+    // tray menu's recently timed tasks, found again when a timer starts or stops.
+    print_figure(
+        "running_tasks",
+        best_of(5, [&] { require(running_tasks(store, today).size() >= 3, "the timers run"); }),
+        "ms");
+    print_figure(
+        "recently_timed_tasks",
+        best_of(3,
+                [&] { require(recently_timed_tasks(store, 5).size() == 5, "five recent tasks"); }),
+        "ms");
     for (Key key : idle_tasks)
         toggle_timer(ws, tree_pos_of_key(key));
 

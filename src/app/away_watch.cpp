@@ -1,6 +1,7 @@
 #include "app/away_watch.h"
 
 #include "common/dates.h"
+#include "store/day_entries.h"
 #include "views/away_time.h"
 #include "views/details.h"
 #include "views/error_message.h"
@@ -263,10 +264,9 @@ void AwayWatch::show_pending() {
 void AwayWatch::answer_idle(const Away& away, int choice) {
     if (choice != 1 && choice != 2)
         return;
-    const DateValue to = static_cast<DateValue>(away.from + away.seconds);
     for (Key key : away.tasks)
         if (const auto t = task_with_key(ws_.store, key)) {
-            remove_task_seconds(ws_.store, *t, away.from, to);
+            remove_task_seconds(ws_.store, *t, away.from, away.seconds);
             status_changed(ws_, {RecordKind::Task, *t});
         }
     if (choice == 2) {
@@ -281,12 +281,11 @@ void AwayWatch::answer_idle(const Away& away, int choice) {
 void AwayWatch::answer_sleep(const Away& away, int choice) {
     if (choice != 1)
         return;
-    const DateValue to = static_cast<DateValue>(away.from + away.seconds);
     int failed = 0;
     for (Key key : away.tasks)
         if (const auto t = task_with_key(ws_.store, key)) {
-            if (const int rc =
-                    add_task_seconds(ws_.store, *t, away.from, to, current_date(ws_.clock));
+            if (const int rc = add_time_by_day(ws_.store, *t, away.from, away.seconds,
+                                               current_date(ws_.clock));
                 rc != 0)
                 failed = rc;
             status_changed(ws_, {RecordKind::Task, *t});

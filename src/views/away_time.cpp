@@ -1,6 +1,6 @@
 #include "views/away_time.h"
 
-#include "store/operations.h"
+#include "store/day_entries.h"
 
 #include <algorithm>
 
@@ -8,29 +8,18 @@ namespace olv {
 
 namespace {
 
-constexpr std::int64_t kDay = 86400;
-
-DateValue day_of(std::int64_t moment) {
-    const std::int64_t days = moment >= 0 ? moment / kDay : (moment - kDay + 1) / kDay;
-    return static_cast<DateValue>(days * kDay);
-}
-
-// The task's entry dated `day`, or the entry being timed when `day` is negative; nullptr when
-// there is none.
-TimeEntry* entry_of(Store& store, std::size_t task_index, DateValue day, bool timed) {
-    for (std::size_t e : store.children().entries_of_task(task_index)) {
-        TimeEntry& entry = store.lists.entries[e];
-        if (timed ? entry.timing != 0 : entry.date == day)
-            return &entry;
-    }
+// The task's entry being timed, which may hold seconds of a later day: nullptr when none is.
+TimeEntry* timed_entry(Store& store, std::size_t task_index) {
+    for (std::size_t e : store.children().entries_of_task(task_index))
+        if (store.lists.entries[e].timing != 0)
+            return &store.lists.entries[e];
     return nullptr;
 }
 
-std::int32_t take_from(TimeEntry* entry, std::int64_t wanted) {
+std::int64_t take_from(TimeEntry* entry, std::int64_t wanted) {
     if (!entry || wanted <= 0)
         return 0;
-    const std::int32_t taken =
-        static_cast<std::int32_t>(std::min<std::int64_t>(wanted, entry->Time));
+    const std::int64_t taken = std::min(wanted, entry->Time);
     if (taken > 0) {
         entry->Time -= taken;
         entry->modified = true;
@@ -40,54 +29,17 @@ std::int32_t take_from(TimeEntry* entry, std::int64_t wanted) {
 
 } // namespace
 
-std::vector<DayPart> split_by_day(DateValue from, DateValue to) {
-    std::vector<DayPart> parts;
-    for (std::int64_t at = from; at < to;) {
-        const DateValue day = day_of(at);
-        const std::int64_t end = std::min<std::int64_t>(to, std::int64_t{day} + kDay);
-        parts.push_back({day, static_cast<std::int32_t>(end - at)});
-        at = end;
-    }
-    return parts;
-}
-
 std::int64_t remove_task_seconds(Store& store, std::size_t task_index, DateValue from,
-                                 DateValue to) {
+                                 std::int64_t seconds) {
     std::int64_t removed = 0;
     std::int64_t left_over = 0;
-    for (const DayPart& part : split_by_day(from, to)) {
-        const std::int32_t taken =
-            take_from(entry_of(store, task_index, part.day, false), part.seconds);
+    for (const DaySeconds& part : seconds_by_day(from, seconds)) {
+        const auto e = find_day_entry(store, task_index, part.day);
+        const std::int64_t taken = take_from(e ? &store.lists.entries[*e] : nullptr, part.seconds);
         removed += taken;
         left_over += part.seconds - taken;
     }
-    removed += take_from(entry_of(store, task_index, 0, true), left_over);
-    return removed;
-}
-
-int add_task_seconds(Store& store, std::size_t task_index, DateValue from, DateValue to,
-                     DateValue now) {
-    int failed = 0;
-    const Key task_key = store.lists.tasks[task_index].key;
-    for (const DayPart& part : split_by_day(from, to)) {
-        TimeEntry* entry = entry_of(store, task_index, part.day, false);
-        if (!entry) {
-            if (const int rc = insert_time_entry(store, task_key, now, part.day); rc != 0) {
-                if (failed == 0)
-                    failed = rc;
-                continue;
-            }
-            entry = entry_of(store, task_index, part.day, false);
-            if (!entry)
-                continue;
-            // A day's entry made here only holds the time; the timer counts where it did.
-            entry->timing = 0;
-        }
-        entry->Time = static_cast<std::int32_t>(
-            std::min<std::int64_t>(std::int64_t{entry->Time} + part.seconds, INT32_MAX));
-        entry->modified = true;
-    }
-    return failed;
+    return removed + take_from(timed_entry(store, task_index), left_over);
 }
 
 std::vector<RunningTask> running_tasks(const Store& store, DateValue today) {

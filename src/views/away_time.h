@@ -1,6 +1,6 @@
 #pragma once
-// Time the user was away (no keyboard or mouse) or the computer slept, taken out of or put into
-// the entries of the running tasks, each second on the day it fell on.
+// Time the user was away (no keyboard or mouse) taken out of the entries of the running tasks,
+// each second from the day it fell on; the running and recently timed tasks.
 #include "store/store.h"
 
 #include <QString>
@@ -9,24 +9,12 @@
 
 namespace olv {
 
-// The seconds of [from, to) that fall on each day, earliest day first.
-struct DayPart {
-    DateValue day = 0; // 00:00:00 of the day
-    std::int32_t seconds = 0;
-};
-std::vector<DayPart> split_by_day(DateValue from, DateValue to);
-
-// Takes the seconds of [from, to) out of the task's entries: each day's part from its entry of
-// that day; what that entry does not hold comes off the entry being timed, which counted on
-// past midnight. No entry goes below zero. Returns the seconds removed.
+// Takes the `seconds` that start at `from` out of the task's entries: each day's part from its
+// entry of that day (adding goes to store/day_entries.h); what that entry does not hold comes off
+// the entry being timed, which may have counted it. No entry goes below zero. Returns the seconds
+// removed.
 std::int64_t remove_task_seconds(Store& store, std::size_t task_index, DateValue from,
-                                 DateValue to);
-
-// Puts the seconds of [from, to) into the task's entries: each day's part into its entry of that
-// day, made (not timed) when there is none. `now` gives the key of a new entry. Returns the
-// engine result of the first insert that failed (its part is not added), else 0.
-int add_task_seconds(Store& store, std::size_t task_index, DateValue from, DateValue to,
-                     DateValue now);
+                                 std::int64_t seconds);
 
 // A task whose timer runs, with the seconds of its entries of `today`.
 struct RunningTask {

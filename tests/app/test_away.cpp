@@ -531,6 +531,23 @@ private slots:
 class ShellPreferencesTest : public QObject {
     Q_OBJECT
 
+    // Every control inside the grown window, OK and Cancel below all the rows.
+    static void check_layout(QWidget* window) {
+        const QWidget* ok = window->findChild<QWidget*>(QString::number(id::PreferencesOk));
+        QVERIFY(ok);
+        for (const QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!child->isVisible())
+                continue;
+            QVERIFY2(window->rect().contains(child->geometry()), qPrintable(child->objectName()));
+            const bool frame =
+                qobject_cast<const QFrame*>(child) && !qobject_cast<const QLabel*>(child);
+            if (qobject_cast<const QPushButton*>(child) || frame)
+                continue;
+            QVERIFY2(child->geometry().bottom() < ok->geometry().top(),
+                     qPrintable(child->objectName()));
+        }
+    }
+
 private slots:
     void the_choices_are_kept_in_the_settings_file() {
         Desk d;
@@ -545,6 +562,7 @@ private slots:
         QVERIFY(!keep->isChecked());
         QCOMPARE(minutes->value(), 15);
         QVERIFY(minutes->isEnabled());
+        check_layout(window);
         keep->setChecked(true);
         minutes->setValue(20);
         dispatch_event(*d.f.app, control_event(id::PreferencesOk, id::PreferencesWindow));
@@ -570,6 +588,7 @@ private slots:
         auto* note = window->findChild<QLabel*>(QStringLiteral("idle note"));
         QVERIFY(note && note->isVisible());
         QVERIFY(note->text().contains(QStringLiteral("no idle monitor answers")));
+        check_layout(window);
         d.toggle(400);
         QVERIFY(!d.away().poll_timer()->isActive());
     }

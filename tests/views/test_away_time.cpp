@@ -1,5 +1,5 @@
-// Away time taken out of or put into the entries of running tasks, each second on its own day;
-// the running tasks and the recently timed ones that the tray and the status bar show.
+// Away time taken out of the entries of running tasks, each second from its own day; the running
+// tasks and the recently timed ones that the tray and the status bar show.
 #include "test_registry.h"
 #include "views/away_time.h"
 #include "views_fixture.h"
@@ -62,32 +62,6 @@ class AwayTimeTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void seconds_fall_on_their_days_data() {
-        QTest::addColumn<DateValue>("from");
-        QTest::addColumn<DateValue>("to");
-        QTest::addColumn<QStringList>("parts"); // "day=seconds"
-        QTest::newRow("within a day")
-            << at(10, 14, 5) << at(10, 14, 47, 10) << QStringList{"10=2530"};
-        QTest::newRow("up to midnight") << at(10, 23, 0) << at(11, 0, 0) << QStringList{"10=3600"};
-        QTest::newRow("over midnight")
-            << at(10, 23, 40) << at(11, 0, 20) << QStringList{"10=1200", "11=1200"};
-        QTest::newRow("over two midnights")
-            << at(10, 23, 0) << at(12, 1, 0) << QStringList{"10=3600", "11=86400", "12=3600"};
-        QTest::newRow("nothing") << at(10, 9, 0) << at(10, 9, 0) << QStringList{};
-    }
-    void seconds_fall_on_their_days() {
-        QFETCH(DateValue, from);
-        QFETCH(DateValue, to);
-        QFETCH(QStringList, parts);
-        QStringList got;
-        for (const DayPart& p : split_by_day(from, to)) {
-            QCOMPARE(p.day,
-                     make_date(date_year(p.day), date_month(p.day), date_day(p.day), 0, 0, 0));
-            got << QStringLiteral("%1=%2").arg(date_day(p.day)).arg(p.seconds);
-        }
-        QCOMPARE(got, parts);
-    }
-
     void removing_takes_each_day_from_its_own_entry_data() {
         QTest::addColumn<QStringList>("before"); // "day=seconds", the timed one marked "*"
         QTest::addColumn<DateValue>("from");
@@ -128,7 +102,8 @@ private slots:
             f.add_entry(t.task, at(day, 0, 0), seconds.toInt(), false);
         }
         set_timing(*f.store, t.task, timed);
-        QCOMPARE(remove_task_seconds(*f.store, index_of(*f.store, t.task), from, to), removed);
+        QCOMPARE(remove_task_seconds(*f.store, index_of(*f.store, t.task), from, to - from),
+                 removed);
         QCOMPARE(entries_of(*f.store, t.task), after);
 
         // Written as changed, and so what the file holds after a flush.
@@ -137,32 +112,6 @@ private slots:
         QStringList stored = after;
         stored.replaceInStrings(QStringLiteral("*"), QString());
         QCOMPARE(entries_of(*f.store, t.task), stored);
-    }
-
-    void adding_over_midnight_makes_the_new_day_entry() {
-        ViewsFixture f;
-        OneTask t(f);
-        f.add_entry(t.task, at(10, 0, 0), 1000, false);
-        set_timing(*f.store, t.task, at(10, 0, 0));
-        // Slept from 23:00 to 01:30.
-        QCOMPARE(add_task_seconds(*f.store, index_of(*f.store, t.task), at(10, 23, 0),
-                                  at(11, 1, 30), at(11, 1, 30)),
-                 0);
-        QCOMPARE(entries_of(*f.store, t.task), (QStringList{"10=4600*", "11=5400"}));
-        QCOMPARE(flush(*f.store).failed_records, 0);
-        QCOMPARE(load_all_records(*f.store), LoadStatus::Loaded);
-        QCOMPARE(entries_of(*f.store, t.task), (QStringList{"10=4600", "11=5400"}));
-    }
-
-    void adding_when_the_file_refuses_adds_nothing_to_that_day() {
-        ViewsFixture f;
-        OneTask t(f);
-        f.add_entry(t.task, at(10, 0, 0), 1000, false);
-        set_timing(*f.store, t.task, at(10, 0, 0));
-        QVERIFY(f.store->db.execute("DROP TABLE task_detail;") == 0);
-        QVERIFY(add_task_seconds(*f.store, index_of(*f.store, t.task), at(10, 23, 0), at(11, 1, 0),
-                                 at(11, 1, 0)) != 0);
-        QCOMPARE(entries_of(*f.store, t.task), (QStringList{"10=4600*"}));
     }
 
     void running_and_recent_tasks() {
