@@ -117,23 +117,25 @@ Period period_of(const ExportRequest& request) {
 bool read_database(Store& store, const std::string& path, const EntryFilter& filter,
                    std::string& problem) {
     std::error_code ec;
+    const bool server = is_server_location(path);
+    const std::string shown = location_without_password(path);
     // The engine would create a missing file; this command never creates anything.
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    if (!server && !std::filesystem::is_regular_file(path, ec)) {
         problem = "Could not read Database " + path + ": no such file";
         return false;
     }
-    if (!store.db.load_engine("sqlite")) {
+    if (!server && !store.db.load_engine("sqlite")) {
         problem = "Could not load the database engine: " + store.db.last_error();
         return false;
     }
     if (!store.db.open_database(path)) {
-        problem = "Could not read Database " + path + ": " + store.db.last_error();
+        problem = "Could not read Database " + shown + ": " + store.db.last_error();
         return false;
     }
-    // Nothing this command runs may write to the file.
-    store.db.execute("PRAGMA query_only = 1");
+    // Nothing this command runs may write to the database.
+    store.db.set_read_only();
     if (load_records(store, filter) != LoadStatus::Loaded) {
-        problem = "Could not read Database " + path;
+        problem = "Could not read Database " + shown;
         return false;
     }
     return true;
@@ -185,7 +187,7 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
         });
         if (!known) {
             err << "olvessa: there is no client named \"" << *request->client << "\" in "
-                << database << "\n"
+                << location_without_password(database) << "\n"
                 << kExportCsvUsage;
             return export_exit::BadArguments;
         }

@@ -2,18 +2,21 @@
 
 #include "app/long_work.h"
 #include "app/period_models.h"
+#include "app/window_memory.h"
 #include "print/page.h"
 #include "print/period_page.h"
 #include "reports/csv_export.h"
 #include "reports/format.h"
 #include "store/billed_marks.h"
 #include "views/cut_text_tips.h"
+#include "views/date_field_width.h"
 #include "views/details.h"
 #include "views/error_message.h"
 #include "views/ids.h"
 #include "views/tree.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -23,11 +26,15 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -49,7 +56,7 @@ QString text(const std::string& s) {
 }
 
 QString money(const Store& store, std::int64_t cents) {
-    return text(format_money(store.currency, static_cast<double>(cents) / 100.0));
+    return text(format_cents(store.currency, cents));
 }
 
 QDate qdate_of(DateValue d) {
@@ -155,6 +162,7 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
         picker->setDisplayFormat(format);
         // Date values are 32-bit seconds from 1970.
         picker->setDateRange(QDate(1970, 1, 1), QDate(2038, 1, 18));
+        fit_date_field(*picker);
     }
     unbilled_only_ = new QCheckBox(QStringLiteral("Unbilled only"), this);
     set_id(unbilled_only_, id::PeriodUnbilledOnly);
@@ -181,6 +189,14 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     QPushButton* csv = button(id::PeriodExportCsv, QStringLiteral("Export CSV…"));
     mark_ = button(id::PeriodMarkBilled, QStringLiteral("Mark as Billed"));
     undo_ = button(id::PeriodUndoMark, QStringLiteral("Undo Mark as Billed"));
+    auto* close_button = new QPushButton(QStringLiteral("Close"), this);
+    set_id(close_button, id::PeriodClose);
+    connect(close_button, &QPushButton::clicked, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 
     auto* period_line = new QHBoxLayout;
     period_line->addWidget(new QLabel(QStringLiteral("Period:"), this));
@@ -205,6 +221,8 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     buttons->addStretch(1);
     buttons->addWidget(mark_);
     buttons->addWidget(undo_);
+    buttons->addSpacing(12);
+    buttons->addWidget(close_button);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading_);
@@ -374,6 +392,12 @@ void PeriodReportWindow::changeEvent(QEvent* event) {
         bring_up_to_date();
 }
 
+void PeriodReportWindow::closeEvent(QCloseEvent* event) {
+    if (!settings_key.isEmpty())
+        keep_period_report_size(settings_key, size());
+    QWidget::closeEvent(event);
+}
+
 void PeriodReportWindow::time_recorded() {
     if (listing_.first_column.empty())
         return;
@@ -410,6 +434,49 @@ void PeriodReportWindow::print_report() {
     print_period_report(page, ws_.store, format_date(ws_.store.date_mask, current_date(ws_.clock)),
                         period_report(ws_.store, *s, listing_.period, listing_.unbilled_only));
     painter.end();
+}
+
+QString PeriodReportWindow::scope_name() const {
+    const std::optional<PeriodScope> s = scope();
+    const RecordLists& lists = ws_.store.lists;
+    if (!s)
+        return {};
+    switch (s->kind) {
+    case RecordKind::Client:
+        return text(lists.clients[s->index].client_name);
+    case RecordKind::Project:
+        return text(lists.projects[s->index].project_title);
+    case RecordKind::Objective:
+        return text(lists.objectives[s->index].ob_title);
+    case RecordKind::Task:
+        return text(lists.tasks[s->index].task_title);
+    case RecordKind::User:
+    case RecordKind::None:
+        break;
+    }
+    return lists.users.empty() ? QString() : text(lists.users.front().userID);
+}
+
+QString PeriodReportWindow::export_file_name() const {
+    // Characters no file name may hold, or that file managers and shells trip over.
+    QString scope = scope_name().simplified();
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]"));
+    scope.replace(unsafe, QStringLiteral("_"));
+    if (scope.isEmpty() || scope.startsWith(QLatin1Char('.')))
+        scope.prepend(QStringLiteral("report"));
+    const Period p = period();
+    QDate first = from_->date();
+    const QDate last = to_->date();
+    // All time starts at the first day with work, not in 1970.
+    if (p.all_time && !listing_.positions.empty()) {
+        const auto& entries = ws_.store.lists.entries;
+        DateValue earliest = entries[listing_.positions.front()].date;
+        for (std::uint32_t position : listing_.positions)
+            earliest = std::min(earliest, entries[position].date);
+        first = qdate_of(earliest);
+    }
+    const QString iso = QStringLiteral("yyyy-MM-dd");
+    return QStringLiteral("%1-%2-%3.csv").arg(scope, first.toString(iso), last.toString(iso));
 }
 
 namespace {
@@ -456,15 +523,31 @@ Written write_listing_csv(QWidget* window, const Store& store, const PeriodListi
 
 void PeriodReportWindow::export_csv() {
     bring_up_to_date();
+    QString folder = settings_key.isEmpty() ? QString() : kept_export_folder(settings_key);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::currentPath();
     QString name =
-        ws_.prompter.save_file_name(this, QStringLiteral("Export CSV"), QDir::currentPath(),
-                                    QStringLiteral("*.csv"), QStringLiteral("CSV files (*.csv)"));
+        ws_.prompter.save_file_name(this, QStringLiteral("Export CSV"), folder, export_file_name(),
+                                    QStringLiteral("CSV files (*.csv)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".csv");
-    if (write_listing_csv(this, ws_.store, listing_, name) == Written::Failed)
+    const Written outcome = write_listing_csv(this, ws_.store, listing_, name);
+    if (outcome == Written::Failed)
         show_error(ws_, QStringLiteral("Could not write %1").arg(name));
+    if (outcome != Written::Done)
+        return;
+    const QFileInfo written(name);
+    if (!settings_key.isEmpty())
+        keep_export_folder(settings_key, written.absolutePath());
+    const auto n = static_cast<qlonglong>(listing_.positions.size());
+    if (ws_.status_bar)
+        ws_.status_bar->showMessage(
+            QStringLiteral("Exported %1 %2 to %3")
+                .arg(QLocale(QLocale::English).toString(n),
+                     n == 1 ? QStringLiteral("entry") : QStringLiteral("entries"),
+                     QDir::toNativeSeparators(written.absoluteFilePath())));
 }
 
 bool PeriodReportWindow::write_marks(const std::vector<Key>& keys, bool billed) {

@@ -42,6 +42,9 @@ public:
 
     // Buttons raise control events of window 140 through this; the shell dispatches them.
     std::function<void(const Event&)> post_event;
+    // The settings file that keeps the window's size and the last export folder; none: nothing
+    // is kept.
+    QString settings_key;
 
     // Computes the report again from the lists; closes the window when its item is gone.
     void refresh();
@@ -50,7 +53,11 @@ public:
     void time_recorded();
 
     void print_report();
+    // Asks where to save the entries as CSV, suggesting "<scope>-<first day>-<last day>.csv" in
+    // the folder of the last export, and says in the main window's status bar how many went.
     void export_csv();
+    // The suggested file name of export_csv().
+    QString export_file_name() const;
     void mark_billed();
     void undo_mark();
 
@@ -68,10 +75,13 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The scope's current list index; nothing when the record is gone.
     std::optional<PeriodScope> scope() const;
+    // The scope's name: the user's, client's, project's, objective's or task's.
+    QString scope_name() const;
     void show_period_days();
     void show_listing();
     void fit_columns();

@@ -69,11 +69,9 @@ constexpr const char* kCascadeIndex = "olvessa_cascade_task_key";
 
 // A file the program has opened carries a lasting index on the task key already.
 bool has_time_entry_task_index(AccessLayer& db) {
-    const bool found =
-        AccessLayer::succeeded(db.query_table(std::string("SELECT name FROM sqlite_master WHERE "
-                                                          "type = 'index' AND name = '") +
-                                              kTimeEntryTaskIndex + "'")) &&
-        db.row_count() > 0;
+    const bool found = AccessLayer::succeeded(db.query_table(
+                           index_exists_sql(db.engine_kind(), kTimeEntryTaskIndex))) &&
+                       db.row_count() > 0;
     db.release_current_result();
     return found;
 }
