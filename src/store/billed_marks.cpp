@@ -22,7 +22,11 @@ MarkOutcome write_flags(AccessLayer& db, const std::vector<Key>& keys, bool bill
         return AccessLayer::succeeded(db.execute(sql));
     };
     const std::string table(kKeyTable);
-    if (!run("CREATE TEMPORARY TABLE " + table + " (key INTEGER PRIMARY KEY)"))
+    // SQLite keeps an INTEGER PRIMARY KEY as the row id itself, with no index beside it; a
+    // server takes keys of 64 bits.
+    const char* key_type =
+        db.engine_kind() == EngineKind::PostgreSQL ? "BIGINT PRIMARY KEY" : "INTEGER PRIMARY KEY";
+    if (!run("CREATE TEMPORARY TABLE " + table + " (key " + key_type + ")"))
         return MarkOutcome::Failed;
     std::string sql;
     for (std::size_t first = 0; first < keys.size(); first += kKeysPerInsert) {
