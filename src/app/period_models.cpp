@@ -156,9 +156,21 @@ int PeriodEntriesModel::widest(int column, const QFontMetrics& metrics) const {
     const auto fit = [&](const QString& s) {
         widest = std::max(widest, metrics.horizontalAdvance(s));
     };
+    // Ten years hold tens of thousands of names: only the longest few are measured.
     const auto names = [&](const auto& list, auto name) {
+        constexpr std::size_t kMeasured = 24;
+        std::vector<const std::string*> longest;
         for (const auto& record : list)
-            fit(text(record.*name));
+            longest.push_back(&(record.*name));
+        const auto longer = [](const std::string* a, const std::string* b) {
+            return a->size() > b->size();
+        };
+        if (longest.size() > kMeasured) {
+            std::nth_element(longest.begin(), longest.begin() + kMeasured, longest.end(), longer);
+            longest.resize(kMeasured);
+        }
+        for (const std::string* s : longest)
+            fit(text(*s));
     };
     const RecordLists& lists = store_.lists;
     switch (column) {

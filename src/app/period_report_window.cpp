@@ -35,7 +35,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <tuple>
@@ -67,17 +67,23 @@ DateValue date_of(const QDate& d) {
     return make_date(d.year(), d.month(), d.day(), 0, 0, 0);
 }
 
-QTreeView* make_list(QWidget* parent, int id, QAbstractItemModel* model) {
-    auto* list = new QTreeView(parent);
+QTableView* make_list(QWidget* parent, int id, QAbstractItemModel* model) {
+    // A table view lays out only the rows on screen, however many the model holds.
+    auto* list = new QTableView(parent);
     set_id(list, id);
-    list->setRootIsDecorated(false);
-    list->setItemsExpandable(false);
-    list->setUniformRowHeights(true);
+    list->setShowGrid(false);
+    list->setWordWrap(false);
+    list->setCornerButtonEnabled(false);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
     list->setAlternatingRowColors(true);
     list->setSelectionMode(QAbstractItemView::NoSelection);
     list->setTextElideMode(Qt::ElideRight);
     list->setModel(model);
-    list->header()->setStretchLastSection(false);
+    list->horizontalHeader()->setStretchLastSection(false);
+    list->horizontalHeader()->setHighlightSections(false);
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     install_cut_text_tips(list);
     return list;
 }
@@ -329,19 +335,23 @@ void PeriodReportWindow::refresh() {
 void PeriodReportWindow::show_listing() {
     heading_->setText(text(listing_.heading));
     setWindowTitle(kTitle + QStringLiteral(" - ") + text(listing_.heading));
-    mark_->setEnabled(!unbilled_listing_entries(ws_.store, listing_).keys.empty());
+    const auto& entries = ws_.store.lists.entries;
+    mark_->setEnabled(
+        std::any_of(listing_.positions.begin(), listing_.positions.end(), [&](std::uint32_t i) {
+            return entries[i].billed == 0 && entries[i].timing == 0;
+        }));
     undo_->setEnabled(can_undo());
 }
 
 void PeriodReportWindow::fit_columns() {
-    const auto fit = [this](QTreeView* view, int columns, auto widest, int text_columns_end) {
+    const auto fit = [this](QTableView* view, int columns, auto widest, int text_columns_end) {
         const QStyle* style = view->style();
         const int cell_margin =
             2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 8;
         const int head_margin =
-            2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view->header()) + 8;
+            2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view->horizontalHeader()) + 8;
         const QFontMetrics cells(view->font());
-        const QFontMetrics heads(view->header()->font());
+        const QFontMetrics heads(view->horizontalHeader()->font());
         // Names longer than this are cut with "…" and shown whole in their tool tips; figures
         // are never cut.
         const int longest_name = std::max(160, cells.averageCharWidth() * 36);

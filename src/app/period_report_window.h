@@ -14,7 +14,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 namespace olv {
 
@@ -70,8 +70,8 @@ public:
     RecordKind scope_kind() const { return scope_kind_; }
     Key scope_key() const { return scope_key_; }
 
-    QTreeView* rows_list() const { return rows_; }
-    QTreeView* entries_list() const { return entries_; }
+    QTableView* rows_list() const { return rows_; }
+    QTableView* entries_list() const { return entries_; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -105,8 +105,8 @@ private:
     QDateEdit* to_ = nullptr;
     QCheckBox* unbilled_only_ = nullptr;
     QLabel* note_ = nullptr;
-    QTreeView* rows_ = nullptr;
-    QTreeView* entries_ = nullptr;
+    QTableView* rows_ = nullptr;
+    QTableView* entries_ = nullptr;
     PeriodRowsModel* rows_model_ = nullptr;
     PeriodEntriesModel* entries_model_ = nullptr;
     QPushButton* mark_ = nullptr;

@@ -14,13 +14,19 @@ namespace {
 constexpr std::size_t kKeysPerInsert = 20000;
 constexpr std::string_view kKeyTable = "olv_marked_keys";
 
+// `keys` sorted: the table fills in order and the update then walks the entries' table in
+// order, page after page, instead of jumping about a file far larger than the engine's cache.
 MarkOutcome write_flags(AccessLayer& db, const std::vector<Key>& keys, bool billed,
                         const MarkProgress& progress) {
     const auto run = [&db](const std::string& sql) {
         return AccessLayer::succeeded(db.execute(sql));
     };
     const std::string table(kKeyTable);
-    if (!run("CREATE TEMPORARY TABLE " + table + " (key BIGINT PRIMARY KEY)"))
+    // SQLite keeps an INTEGER PRIMARY KEY as the row id itself, with no index beside it; a
+    // server takes keys of 64 bits.
+    const char* key_type =
+        db.engine_kind() == EngineKind::PostgreSQL ? "BIGINT PRIMARY KEY" : "INTEGER PRIMARY KEY";
+    if (!run("CREATE TEMPORARY TABLE " + table + " (key " + key_type + ")"))
         return MarkOutcome::Failed;
     std::string sql;
     for (std::size_t first = 0; first < keys.size(); first += kKeysPerInsert) {
@@ -66,8 +72,10 @@ MarkOutcome set_entries_billed(Store& store, const std::vector<Key>& keys, bool 
 
     if (!AccessLayer::succeeded(db.execute("BEGIN")))
         return MarkOutcome::Failed;
+    std::vector<Key> marked(keys);
+    std::sort(marked.begin(), marked.end());
     // The temporary table is made inside the transaction, so a rollback takes it away too.
-    MarkOutcome outcome = write_flags(db, keys, billed, progress);
+    MarkOutcome outcome = write_flags(db, marked, billed, progress);
     if (outcome == MarkOutcome::Written && !AccessLayer::succeeded(db.execute("COMMIT")))
         outcome = MarkOutcome::Failed;
     if (outcome != MarkOutcome::Written) {
@@ -76,8 +84,6 @@ MarkOutcome set_entries_billed(Store& store, const std::vector<Key>& keys, bool 
         return outcome;
     }
 
-    std::vector<Key> marked(keys);
-    std::sort(marked.begin(), marked.end());
     for (TimeEntry& entry : store.lists.entries)
         if (std::binary_search(marked.begin(), marked.end(), entry.key))
             entry.billed = billed ? 1 : 0;

@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QIcon>
 #include <QStyleOptionViewItem>
+#include <QTableView>
 #include <QToolTip>
 #include <QTreeView>
 
@@ -12,7 +13,7 @@ namespace olv {
 namespace {
 
 // The whole text of the cell when the view draws it cut short, else an empty text.
-QString cut_cell_text(const QTreeView* view, const QModelIndex& index) {
+QString cut_cell_text(const QAbstractItemView* view, const QModelIndex& index) {
     const QString text = index.data(Qt::DisplayRole).toString();
     if (text.isEmpty())
         return {};
@@ -50,9 +51,10 @@ QString cut_head_text(const QHeaderView* header, int section) {
 
 class CutTextTips final : public QObject {
 public:
-    explicit CutTextTips(QTreeView* view) : QObject(view), view_(view) {
+    CutTextTips(QAbstractItemView* view, QHeaderView* header)
+        : QObject(view), view_(view), header_(header) {
         view->viewport()->installEventFilter(this);
-        view->header()->viewport()->installEventFilter(this);
+        header->viewport()->installEventFilter(this);
     }
 
 protected:
@@ -71,7 +73,7 @@ protected:
             text = cut_cell_text(view_, index);
             over = view_->visualRect(index);
         } else {
-            const QHeaderView* header = view_->header();
+            const QHeaderView* header = header_;
             const int section = header->logicalIndexAt(help->pos());
             if (header->model() && header->model()
                                        ->headerData(section, header->orientation(), Qt::ToolTipRole)
@@ -89,13 +91,18 @@ protected:
     }
 
 private:
-    QTreeView* view_;
+    QAbstractItemView* view_;
+    QHeaderView* header_;
 };
 
 } // namespace
 
 void install_cut_text_tips(QTreeView* view) {
-    new CutTextTips(view);
+    new CutTextTips(view, view->header());
+}
+
+void install_cut_text_tips(QTableView* view) {
+    new CutTextTips(view, view->horizontalHeader());
 }
 
 } // namespace olv

@@ -17,10 +17,10 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
-#include <QTreeView>
 #include <QTreeWidget>
 
 using namespace olv;
@@ -67,7 +67,7 @@ QStringList rows_of(const QAbstractItemModel* model) {
     return rows;
 }
 
-QStringList rows_of(const QTreeView* list) {
+QStringList rows_of(const QTableView* list) {
     return rows_of(list->model());
 }
 
@@ -75,7 +75,7 @@ QStringList rows_of(const QTreeWidget* list) {
     return rows_of(list->model());
 }
 
-int row_count(const QTreeView* list) {
+int row_count(const QTableView* list) {
     return list->model()->rowCount();
 }
 
@@ -513,10 +513,10 @@ private slots:
         w->findChild<QComboBox*>(QString::number(id::PeriodChoiceBox))
             ->setCurrentIndex(static_cast<int>(PeriodBoxItem::AllTime));
         QVERIFY(QTest::qWaitForWindowExposed(w));
-        for (QTreeView* view : {w->rows_list(), w->entries_list()}) {
+        for (QTableView* view : {w->rows_list(), w->entries_list()}) {
             const QAbstractItemModel* model = view->model();
             const QFontMetrics cells(view->font());
-            const QFontMetrics heads(view->header()->font());
+            const QFontMetrics heads(view->horizontalHeader()->font());
             for (int c = 0; c < model->columnCount(); ++c) {
                 const QString head = model->headerData(c, Qt::Horizontal).toString();
                 QVERIFY2(heads.horizontalAdvance(head) < view->columnWidth(c), qPrintable(head));
@@ -529,7 +529,7 @@ private slots:
                 }
             }
         }
-        QTreeView* entries = w->entries_list();
+        QTableView* entries = w->entries_list();
         // The entry of 1,027 hours (42 days and 19 hours), second in day order.
         QCOMPARE(entries->model()->index(1, 5).data().toString(), QStringLiteral("42/19:46:40"));
         QVERIFY(entries->model()->index(1, 8).data().toString().startsWith(QStringLiteral("EUR ")));
