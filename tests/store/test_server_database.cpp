@@ -29,6 +29,7 @@ struct ServerStore {
         load_all_records(store);
     }
     void change_rate(double rate) {
+        QVERIFY2(!store.lists.clients.empty(), store.db.last_error().c_str());
         store.lists.clients[0].client_rate = rate;
         store.lists.clients[0].modified = true;
     }
@@ -134,6 +135,9 @@ private slots:
         server_->stop("immediate");
         const FlushResult failed = flush(s.store);
         QVERIFY(!failed.committed);
+        QVERIFY2(failed.database_unavailable, s.store.db.last_error().c_str());
+        QVERIFY(!failed.taken_elsewhere);
+        QVERIFY(!failed.reason.empty());
         QVERIFY(AccessLayer::connection_lost(s.store.db.execute("BEGIN")));
         QVERIFY(s.store.lists.clients[0].modified);
         QVERIFY2(server_->restart(), qPrintable(server_->error()));
@@ -150,7 +154,10 @@ private slots:
         Store other;
         QVERIFY(other.db.open_database(s.location));
         QVERIFY(other.db.take_server_lock());
-        QVERIFY(!flush(s.store).committed);
+        const FlushResult refused = flush(s.store);
+        QVERIFY(!refused.committed);
+        QVERIFY(refused.database_unavailable && refused.taken_elsewhere);
+        QVERIFY(QString::fromStdString(refused.reason).startsWith(QStringLiteral("This database")));
         QVERIFY(s.store.db.lock_lost());
         QVERIFY2(QString::fromStdString(s.store.db.last_error())
                      .startsWith(QStringLiteral("This database is open on ")),
