@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/away_watch.h"
 #include "app/daily_backup.h"
 #include "app/data_folder.h"
 #include "app/database_files.h"
@@ -7,9 +8,11 @@
 #include "app/file_commands.h"
 #include "app/input_box.h"
 #include "app/period_report_window.h"
+#include "app/running_display.h"
 #include "app/server_database.h"
 #include "app/settings_store.h"
 #include "app/termination.h"
+#include "app/window_memory.h"
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/dialogs.h"
@@ -36,17 +39,33 @@ Application::Application(const Clock& clock, Prompter& prompter, QObject* parent
     workspace_.user_name = [this] {
         return get_setting(settings_key_, QStringLiteral("UserName"));
     };
+    workspace_.set_user_name = [this](const std::string& name) {
+        set_setting(settings_key_, QStringLiteral("UserName"), name, SettingType::Text,
+                    guarded_prompter_);
+    };
+    away_ = new AwayWatch(workspace_, jobs_, this);
+    away_->closing = [this] { return closing(); };
+    away_->write_now = [this] { flush_records(workspace_); };
     jobs_.on_idle = [this] {
         if (termination_pending_ && !ending_ && !jobs_.in_handler()) {
             termination_pending_ = false;
             close_and_end(FlushFailures::ToStandardError);
         }
+        if (ending_)
+            return;
+        away_->timers_may_have_changed();
+        if (running_display_)
+            running_display_->refresh();
     };
 }
 
 Application::~Application() {
     jobs_.stop();
     jobs_.on_idle = nullptr;
+    delete running_display_;
+    running_display_ = nullptr;
+    delete away_;
+    away_ = nullptr;
     delete termination_;
     // The windows go before the store and the workspace they show.
     main_window_.reset();
@@ -147,6 +166,7 @@ bool Application::start() {
     }
 
     main_window_ = build_main_window(workspace_);
+    restore_main_window(settings_key_, *main_window_);
     main_window_->on_command = [this](const Event& event) { handle_event(event); };
     main_window_->on_view_event = [this](const Event& event) {
         // Selection changes made by the program itself (tree rebuilds, the right-click
@@ -155,15 +175,32 @@ bool Application::start() {
             handle_event(event);
     };
     main_window_->on_close = [this] {
+        // Kept in the tray: the window only hides, the timers go on.
+        if (keep_in_tray_ && running_display_ && running_display_->tray_exists() && !closing()) {
+            main_window_->hide();
+            return false;
+        }
         close_main_window();
         return true;
+    };
+    read_shell_settings();
+    attach_running_display();
+
+    // Entries changed by hand show at once in an open Period Report.
+    workspace_.entries_changed = [this] {
+        if (period_report_)
+            period_report_->refresh();
     };
 
     jobs_.start(
         [this] {
-            timer_tick(workspace_);
+            // Seconds the process stood stopped are not worked: they are left out like a sleep.
+            if (away_->tick_is_stopped_time())
+                return;
+            timer_tick(workspace_, jobs_.tick_seconds_behind());
             if (period_report_)
                 period_report_->time_recorded();
+            away_->after_tick();
         },
         [this] { flush_records(workspace_); }, [this] { refresh_status_icons(workspace_); });
 
@@ -172,11 +209,73 @@ bool Application::start() {
     if (finished_)
         return false;
 
+    restore_expanded_items(settings_key_, workspace_, database_path_);
     install_list_editing(workspace_);
 
     main_window_->hide();
     main_window_->showNormal();
     return true;
+}
+
+void Application::read_shell_settings() {
+    keep_in_tray_ = get_setting(settings_key_, QStringLiteral("KeepInTray")) == "1";
+    const QString minutes =
+        QString::fromStdString(get_setting(settings_key_, QStringLiteral("IdleMinutes")));
+    bool ok = false;
+    const int value = minutes.toInt(&ok);
+    away_->set_idle_minutes(ok && value >= 0 ? value : AwayWatch::kDefaultIdleMinutes);
+}
+
+ShellPreferences Application::shell_preferences() const {
+    ShellPreferences shell;
+    shell.keep_in_tray = keep_in_tray_;
+    shell.idle_minutes = away_->idle_minutes();
+    shell.idle_available = away_->idle_available();
+    shell.idle_note = away_->idle_note();
+    return shell;
+}
+
+void Application::apply_shell_preferences(const ShellPreferences& shell) {
+    keep_in_tray_ = shell.keep_in_tray;
+    set_setting(settings_key_, QStringLiteral("KeepInTray"), shell.keep_in_tray ? "1" : "0",
+                SettingType::Number, guarded_prompter_, main_window_.get());
+    if (shell.idle_available) {
+        away_->set_idle_minutes(shell.idle_minutes);
+        set_setting(settings_key_, QStringLiteral("IdleMinutes"),
+                    std::to_string(away_->idle_minutes()), SettingType::Number, guarded_prompter_,
+                    main_window_.get());
+    }
+}
+
+void Application::attach_running_display() {
+    running_display_ = new RunningDisplay(workspace_, this);
+    running_display_->toggle_task = [this](Key key) {
+        if (ending_)
+            return;
+        Jobs::Busy busy(jobs_);
+        for (const TaskRecord& task : store_.lists.tasks)
+            if (task.key == key) {
+                toggle_timer(workspace_, task.tree_pos);
+                break;
+            }
+    };
+    running_display_->stop_all = [this] {
+        handle_event(control_event(id::ButtonStopTimers, id::MainWindow));
+    };
+    running_display_->show_window = [this] { show_main_window(); };
+    running_display_->exit_program = [this] {
+        handle_event(menu_event(id::FileExit, id::MainWindow));
+    };
+    running_display_->attach(main_window_.get());
+}
+
+void Application::show_main_window() {
+    if (!main_window_ || ending_)
+        return;
+    if (main_window_->isMinimized() || !main_window_->isVisible())
+        main_window_->showNormal();
+    main_window_->raise();
+    main_window_->activateWindow();
 }
 
 void Application::choose_database_argument() {
@@ -248,6 +347,10 @@ void Application::close_and_end(FlushFailures failures) {
     // seconds, so the last flush waits a moment only and does not connect again.
     if (failures == FlushFailures::ToStandardError)
         store_.db.set_server_patience(1200, false);
+    if (main_window_)
+        keep_main_window(settings_key_, *main_window_, workspace_, database_path_);
+    if (period_report_)
+        keep_period_report_size(settings_key_, period_report_->size());
     save_sequence(*this, failures);
     store_.db.close_current_database();
     end(0);

@@ -9,6 +9,7 @@
 #include "app/jobs.h"
 #include "app/main_window.h"
 #include "app/period_report_window.h"
+#include "app/preferences_window.h"
 #include "store/store.h"
 #include "views/workspace.h"
 
@@ -19,6 +20,8 @@
 
 namespace olv {
 
+class AwayWatch;
+class RunningDisplay;
 class TerminationWatcher;
 
 class Application final : public QObject {
@@ -73,6 +76,15 @@ public:
     // The database named on the command line, opened at start in place of the remembered one.
     void set_database_argument(const QString& path) { database_argument_ = path; }
 
+    // Idle time and sleep; the tray icon and the running tasks in the status bar.
+    AwayWatch& away() { return *away_; }
+    RunningDisplay* running_display() const { return running_display_; }
+    // The tray and idle settings ("KeepInTray", "IdleMinutes" in the settings file).
+    ShellPreferences shell_preferences() const;
+    void apply_shell_preferences(const ShellPreferences& shell);
+    // Brings the main window back from the tray or from under other windows.
+    void show_main_window();
+
 signals:
     void finished(int exit_code);
 
@@ -84,6 +96,8 @@ private:
     void back_up_before_first_write();
     void end(int code);
     void close_modal_windows();
+    void read_shell_settings();
+    void attach_running_display();
 
     Store store_;
     Jobs jobs_;
@@ -98,6 +112,9 @@ private:
     std::unique_ptr<MainWindow> main_window_;
     QPointer<PeriodReportWindow> period_report_;
     TerminationWatcher* termination_ = nullptr;
+    AwayWatch* away_ = nullptr;
+    RunningDisplay* running_display_ = nullptr;
+    bool keep_in_tray_ = false;
     bool ending_ = false;
     bool finished_ = false;
     bool termination_pending_ = false;

@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/daily_backup.h"
 #include "app/data_folder.h"
+#include "app/period_report_window.h"
 #include "app/server_database.h"
 #include "app/settings_store.h"
 #include "store/operations.h"
@@ -79,6 +80,10 @@ void restart_engine(Store& store) {
 void open_database_file(Application& app, const QString& path) {
     Store& store = app.store();
     Workspace& ws = app.workspace();
+    // The marks of the Period Report were made in the file open until now: undoing them here
+    // would change another file's entries that happen to share their keys.
+    if (PeriodReportWindow* report = app.period_report())
+        report->end_undo();
     const auto refresh_twice = [&ws] {
         refresh_status_icons(ws);
         refresh_status_icons(ws);

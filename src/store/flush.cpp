@@ -10,8 +10,23 @@ namespace {
 // Where a record's flag lives, and whether its statement went through.
 struct Written {
     bool* modified;
+    std::uint8_t* unwritten; // entries only
     bool ok;
 };
+
+std::uint8_t* unwritten_of(TimeEntry& entry) {
+    return &entry.unwritten;
+}
+template <typename Record> std::uint8_t* unwritten_of(Record&) {
+    return nullptr;
+}
+
+std::string statement_of(const TimeEntry& entry) {
+    return write_sql(entry);
+}
+template <typename Record> std::string statement_of(const Record& record) {
+    return update_sql(record);
+}
 
 int count_modified(const RecordLists& lists) {
     int count = 0;
@@ -85,24 +100,24 @@ FlushResult flush(Store& store) {
             if (!record.modified)
                 continue;
             if (batched) {
-                const std::string statement = update_sql(record);
+                const std::string statement = statement_of(record);
                 if (statement.empty()) {
                     // Refused by its builder (a rate that is no number): this record only.
                     send_batch();
-                    written.push_back({&record.modified, false});
+                    written.push_back({&record.modified, unwritten_of(record), false});
                     batch_start = written.size();
                     continue;
                 }
                 batch += statement;
                 batch += ";\n";
-                written.push_back({&record.modified, true});
+                written.push_back({&record.modified, unwritten_of(record), true});
                 if (batch.size() >= kBatchBytes)
                     send_batch();
                 continue;
             }
-            const int rc = db.execute(update_sql(record));
+            const int rc = db.execute(statement_of(record));
             const bool ok = AccessLayer::succeeded(rc);
-            written.push_back({&record.modified, ok});
+            written.push_back({&record.modified, unwritten_of(record), ok});
             if (!ok)
                 unavailable(rc);
             if (!ok && (AccessLayer::locked_elsewhere(rc) || !db.in_transaction()))
@@ -130,9 +145,11 @@ FlushResult flush(Store& store) {
         return result;
     }
     for (const Written& w : written) {
-        if (w.ok)
+        if (w.ok) {
             *w.modified = false;
-        else
+            if (w.unwritten)
+                *w.unwritten = 0;
+        } else
             ++result.failed_records;
     }
     return result;

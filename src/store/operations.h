@@ -40,6 +40,14 @@ enum class LoadStatus {
 // Replaces the six lists with the rows of the current database (the restart list is kept);
 // the users row sets the store's currency and date mask.
 LoadStatus load_all_records(Store& store);
+// The same for a reader of some entries only (an export): the time entries dated within the
+// bounds (both included) and, if asked, unbilled ones only; every other record is read whole.
+struct EntryFilter {
+    std::optional<std::int64_t> first_date;
+    std::optional<std::int64_t> last_date;
+    bool unbilled_only = false;
+};
+LoadStatus load_records(Store& store, const EntryFilter& filter);
 // Reads the row of one client, project, objective or task by key, converted as a load converts
 // it, and puts the record at its place in its list. Nothing when the row cannot be read.
 std::optional<Store::Placed> load_one_record(Store& store, RecordKind kind, Key key);
@@ -65,6 +73,14 @@ std::string insert_objective_sql(Key key, std::string_view title, Key project_ke
 std::string insert_task_sql(Key key, bool completed, std::string_view title, Key objective_key,
                             DateValue start, DateValue end, bool accepted);
 std::string insert_time_entry_sql(Key key, Key task_key, DateValue day);
+// An entry with its time and billed flag as they are: time added by hand, and an entry whose
+// own insert failed, written by the next flush.
+std::string insert_time_entry_sql(const TimeEntry& entry);
+// Every column of an entry but its key, after its day or task changed.
+std::string update_row_sql(const TimeEntry& entry);
+// What the flush writes for an entry: its UPDATE, or what its failed write still owes the file
+// (`unwritten`).
+std::string write_sql(const TimeEntry& entry);
 
 std::string update_sql(const TimeEntry& entry);
 std::string update_sql(const UserRecord& user);
@@ -108,6 +124,31 @@ InsertResult insert_and_place(Store& store, RecordKind kind, Key key, const std:
 // Inserts today's entry of a task for its timer and puts it at its place in the entries list
 // (timing 1). Returns the engine result; on failure nothing is added.
 int insert_time_entry(Store& store, Key task_key, DateValue now, DateValue today);
+
+// --- Time entries changed by hand ----------------------------------------------------------
+// Both write at once, as the timer's new entry is. A write that fails leaves the change in the
+// lists, modified, with what the file still lacks in `unwritten`, so the next flush writes it
+// (rc is the engine result; the caller reports it).
+struct EntryWriteResult {
+    int rc = 0;
+    std::size_t index = 0; // of the entry in the entries list after the change
+    bool created = false;
+};
+// Adds seconds to the task's entry of that day with that billed flag (the first in list order),
+// or makes a new entry of them: time never goes into an entry of the other flag, so billed hours
+// stay as invoiced. An entry that cannot hold more seconds is left alone for a new one.
+EntryWriteResult add_time_to_day(Store& store, Key task_key, DateValue day, std::int64_t seconds,
+                                 bool billed, DateValue now);
+// Gives the entry at `entry_index` a new day, time, billed flag and task. Nothing is written when
+// nothing changed. A new day or task puts the entry at its place in load order.
+struct EntryChange {
+    DateValue day = 0;
+    std::int64_t seconds = 0;
+    bool billed = false;
+    Key task_key = 0;
+};
+EntryWriteResult change_time_entry(Store& store, std::size_t entry_index,
+                                   const EntryChange& change);
 
 // --- Flushing -------------------------------------------------------------------------------
 // Writes every modified record in one transaction: time entries, users, clients, projects,
