@@ -127,6 +127,28 @@ private slots:
         QVERIFY(!other.db.take_server_lock());
     }
 
+    // Many changes go in several batches of one transaction: every one arrives.
+    void a_large_flush_reaches_the_server_whole() {
+        ServerStore s(*server_);
+        std::string rows = "INSERT INTO task_detail VALUES ";
+        for (int i = 0; i < 12000; ++i)
+            rows += (i ? ",(" : "(") + std::to_string(1000 + i) + ",1,0," +
+                    std::to_string(i * 86400LL) + ",0)";
+        QCOMPARE(s.store.db.execute(rows), 0);
+        QCOMPARE(load_all_records(s.store), LoadStatus::Loaded);
+        for (TimeEntry& e : s.store.lists.entries) {
+            e.Time = e.key;
+            e.modified = true;
+        }
+        const FlushResult result = flush(s.store);
+        QVERIFY2(result.committed, s.store.db.last_error().c_str());
+        QCOMPARE(result.failed_records, 0);
+        QCOMPARE(
+            server_->column(s.database_name(),
+                            QStringLiteral("SELECT count(*) FROM task_detail WHERE time = key")),
+            QStringList{"12000"});
+    }
+
     // A server stopped hard: the flush fails and keeps every record modified; after the
     // restart the next flush writes them.
     void a_stopped_server_loses_nothing() {
