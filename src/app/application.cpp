@@ -343,6 +343,10 @@ void Application::close_and_end(FlushFailures failures) {
     Jobs::Busy busy(jobs_);
     // Every whole second that passed counts, also when the timer has not fired yet.
     jobs_.catch_up_ticks();
+    // Asked to end: a server that does not answer must not hold the program beyond its two
+    // seconds, so the last flush waits a moment only and does not connect again.
+    if (failures == FlushFailures::ToStandardError)
+        store_.db.set_server_patience(1200, false);
     if (main_window_)
         keep_main_window(settings_key_, *main_window_, workspace_, database_path_);
     if (period_report_)

@@ -325,6 +325,8 @@ void save_sequence(Application& app, FlushFailures failures) {
         std::fprintf(stderr, "Olvessa.project: Could not write to Database %s: %d %s not written\n",
                      qUtf8Printable(app.database_path()), result.failed_records,
                      result.failed_records == 1 ? "record" : "records");
+        if (!result.reason.empty())
+            std::fprintf(stderr, "Olvessa.project: %s\n", result.reason.c_str());
     }
 }
 

@@ -65,6 +65,39 @@ bool database_readable(const QString& path) {
     return readable;
 }
 
+// Writes every record in memory into a new file at the path (replacing one there only once
+// the copy is whole).
+bool copy_records_to_file(const Store& store, const QString& path) {
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    std::string why;
+    {
+        AccessLayer copy;
+        if (!copy.load_engine("sqlite") || !copy.open_database(partial.toStdString()) ||
+            write_all_records(store.lists, copy, why) != CopyOutcome::Copied) {
+            copy.unload_engine();
+            QFile::remove(partial);
+            return false;
+        }
+    }
+    QFile::remove(path);
+    return QFile::rename(partial, path);
+}
+
+void clear_modified_flags(Store& store) {
+    RecordLists& l = store.lists;
+    const auto clear = [](auto& list) {
+        for (auto& r : list)
+            r.modified = false;
+    };
+    clear(l.users);
+    clear(l.clients);
+    clear(l.projects);
+    clear(l.objectives);
+    clear(l.tasks);
+    clear(l.entries);
+}
+
 bool has_unsaved_records(const Store& store) {
     const RecordLists& l = store.lists;
     const auto modified = [](const auto& list) {
@@ -136,7 +169,10 @@ void save_database_as(Application& app) {
 
     Store& store = app.store();
     save_sequence(app);
-    if (has_unsaved_records(store))
+    // Changes a server could not take (its connection lost, or another machine holding it)
+    // are what Save As to a file rescues: the copy is written from the records in memory.
+    const bool from_server = store.db.engine_kind() == EngineKind::PostgreSQL;
+    if (has_unsaved_records(store) && !from_server)
         return;
     if (!store.db.has_current_database()) {
         // The open file could not be read: there is nothing to copy.
@@ -146,6 +182,18 @@ void save_database_as(Application& app) {
     if (!lock_target(app, path))
         return;
     const bool replacing = QFileInfo::exists(path);
+    if (from_server) {
+        if (!copy_records_to_file(store, path)) {
+            app.prompter().message(app.main_window(), kError,
+                                   QStringLiteral("Could not write to Database\n") + path);
+            return;
+        }
+        remember_running_tasks(app.workspace());
+        // The records are the file's now: nothing is left to write to the server.
+        clear_modified_flags(store);
+        open_database_file(app, path);
+        return;
+    }
     if (!AccessLayer::succeeded(store.db.copy_current_database(path.toStdString()))) {
         if (!replacing)
             QFile::remove(path);

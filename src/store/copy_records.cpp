@@ -25,6 +25,9 @@ template <typename Record> void append_values(std::string& sql, const Record& re
         case FieldType::Number:
             sql += std::to_string(record.*f.number);
             break;
+        case FieldType::Seconds:
+            sql += std::to_string(record.*f.seconds);
+            break;
         case FieldType::Flag:
             sql += std::to_string(static_cast<int>(record.*f.flag));
             break;

@@ -56,7 +56,14 @@ FlushResult flush(Store& store) {
     FlushResult result;
     std::vector<Written> written;
     written.reserve(static_cast<std::size_t>(pending));
-    if (!AccessLayer::succeeded(db.execute("BEGIN"))) {
+    const auto unavailable = [&](int rc) {
+        result.taken_elsewhere = db.lock_lost();
+        result.database_unavailable = result.taken_elsewhere || AccessLayer::connection_lost(rc);
+        if (result.database_unavailable)
+            result.reason = db.last_error();
+    };
+    if (const int rc = db.execute("BEGIN"); !AccessLayer::succeeded(rc)) {
+        unavailable(rc);
         result.committed = false;
         result.failed_records = pending;
         return result;
@@ -66,15 +73,53 @@ FlushResult flush(Store& store) {
     // flush is kept and no further statement may run outside the transaction. A database locked
     // elsewhere ends the flush too, rather than making every record wait out the busy timeout.
     bool abandoned = false;
+    // A server takes the statements in batches, one round trip each: there a failed statement
+    // ends the whole transaction anyway, so nothing is lost by not telling them apart.
+    const bool batched = db.engine_kind() == EngineKind::PostgreSQL;
+    std::string batch;
+    std::size_t batch_start = 0;
+    const auto send_batch = [&] {
+        if (batch.empty())
+            return;
+        const int rc = db.execute(batch);
+        const bool ok = AccessLayer::succeeded(rc);
+        for (std::size_t i = batch_start; i < written.size(); ++i)
+            written[i].ok = ok;
+        if (!ok) {
+            unavailable(rc);
+            abandoned = true;
+        }
+        batch.clear();
+        batch_start = written.size();
+    };
+    constexpr std::size_t kBatchBytes = 256 * 1024;
     const auto write = [&](auto& records) {
         for (auto& record : records) {
             if (abandoned)
                 return;
             if (!record.modified)
                 continue;
+            if (batched) {
+                const std::string statement = statement_of(record);
+                if (statement.empty()) {
+                    // Refused by its builder (a rate that is no number): this record only.
+                    send_batch();
+                    written.push_back({&record.modified, unwritten_of(record), false});
+                    batch_start = written.size();
+                    continue;
+                }
+                batch += statement;
+                batch += ";\n";
+                written.push_back({&record.modified, unwritten_of(record), true});
+                if (batch.size() >= kBatchBytes)
+                    send_batch();
+                continue;
+            }
             const int rc = db.execute(statement_of(record));
             const bool ok = AccessLayer::succeeded(rc);
             written.push_back({&record.modified, unwritten_of(record), ok});
+            if (!ok)
+                unavailable(rc);
             if (!ok && (AccessLayer::locked_elsewhere(rc) || !db.in_transaction()))
                 abandoned = true;
         }
@@ -85,8 +130,14 @@ FlushResult flush(Store& store) {
     write(lists.projects);
     write(lists.objectives);
     write(lists.tasks);
+    send_batch();
 
-    if (abandoned || !AccessLayer::succeeded(db.execute("COMMIT"))) {
+    if (abandoned || [&] {
+            const int rc = db.execute("COMMIT");
+            if (!AccessLayer::succeeded(rc))
+                unavailable(rc);
+            return !AccessLayer::succeeded(rc);
+        }()) {
         if (db.in_transaction())
             db.execute("ROLLBACK");
         result.committed = false;

@@ -100,6 +100,12 @@ std::string delete_time_entry_sql(Key key);
 struct FlushResult {
     int failed_records = 0; // each one shows "Could not write to Database"
     bool committed = true;
+    // The whole flush failed for want of the database itself (a server connection gone, or
+    // the server's lock taken by another machine meanwhile): one message with the reason
+    // says it, rather than one per record.
+    bool database_unavailable = false;
+    bool taken_elsewhere = false;
+    std::string reason;
 };
 
 // Runs the insert statement of a client, project, objective or task with the given key. On

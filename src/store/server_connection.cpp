@@ -210,8 +210,9 @@ ServerResult ServerConnection::run(const std::string& text) {
 int ServerConnection::code_of(const pg_result* result) const {
     if (!conn_ || silent_ || PQstatus(conn_) != CONNECTION_OK)
         return server_code::kLost;
+    // No result at all: the statement never reached the server.
     if (!result)
-        return server_code::kError;
+        return server_code::kLost;
     switch (PQresultStatus(result)) {
     case PGRES_COMMAND_OK:
     case PGRES_TUPLES_OK:
@@ -229,7 +230,9 @@ int ServerConnection::code_of(const pg_result* result) const {
         return server_code::kReadOnly;
     // Class 08 (connection exception) and 57P (operator intervention: the server shutting
     // down or the session terminated) mean the connection is gone or going.
-    if (sqlstate.starts_with("08") || sqlstate.starts_with("57P"))
+    // A failure without an SQLSTATE is libpq's own: the connection broke before libpq noticed
+    // its state ("server closed the connection unexpectedly").
+    if (sqlstate.empty() || sqlstate.starts_with("08") || sqlstate.starts_with("57P"))
         return server_code::kLost;
     return server_code::kError;
 }

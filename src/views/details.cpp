@@ -204,7 +204,23 @@ void show_item_keeping_notes(Workspace& ws, std::int32_t position) {
 }
 
 void flush_records(Workspace& ws) {
-    show_flush_failures(ws, flush(ws.store).failed_records);
+    const FlushResult result = flush(ws.store);
+    if (!result.database_unavailable) {
+        show_flush_failures(ws, result.failed_records);
+        return;
+    }
+    // The database itself is out of reach: one box with the reason, the changes kept for the
+    // next flush (or, when another machine took the database, for Save As to a file).
+    if (ws.flush_failure_open)
+        return;
+    ws.flush_failure_open = true;
+    QString text =
+        QStringLiteral("Could not write to Database\n") + QString::fromStdString(result.reason);
+    if (result.taken_elsewhere)
+        text += QStringLiteral("\nNothing was written. Keep your changes in a file with "
+                               "File > Save As.");
+    show_error(ws, text);
+    ws.flush_failure_open = false;
 }
 
 void show_flush_failures(Workspace& ws, int failed_records) {

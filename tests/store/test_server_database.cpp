@@ -29,6 +29,7 @@ struct ServerStore {
         load_all_records(store);
     }
     void change_rate(double rate) {
+        QVERIFY2(!store.lists.clients.empty(), store.db.last_error().c_str());
         store.lists.clients[0].client_rate = rate;
         store.lists.clients[0].modified = true;
     }
@@ -126,6 +127,28 @@ private slots:
         QVERIFY(!other.db.take_server_lock());
     }
 
+    // Many changes go in several batches of one transaction: every one arrives.
+    void a_large_flush_reaches_the_server_whole() {
+        ServerStore s(*server_);
+        std::string rows = "INSERT INTO task_detail VALUES ";
+        for (int i = 0; i < 12000; ++i)
+            rows += (i ? ",(" : "(") + std::to_string(1000 + i) + ",1,0," +
+                    std::to_string(i * 86400LL) + ",0)";
+        QCOMPARE(s.store.db.execute(rows), 0);
+        QCOMPARE(load_all_records(s.store), LoadStatus::Loaded);
+        for (TimeEntry& e : s.store.lists.entries) {
+            e.Time = e.key;
+            e.modified = true;
+        }
+        const FlushResult result = flush(s.store);
+        QVERIFY2(result.committed, s.store.db.last_error().c_str());
+        QCOMPARE(result.failed_records, 0);
+        QCOMPARE(
+            server_->column(s.database_name(),
+                            QStringLiteral("SELECT count(*) FROM task_detail WHERE time = key")),
+            QStringList{"12000"});
+    }
+
     // A server stopped hard: the flush fails and keeps every record modified; after the
     // restart the next flush writes them.
     void a_stopped_server_loses_nothing() {
@@ -134,6 +157,9 @@ private slots:
         server_->stop("immediate");
         const FlushResult failed = flush(s.store);
         QVERIFY(!failed.committed);
+        QVERIFY2(failed.database_unavailable, s.store.db.last_error().c_str());
+        QVERIFY(!failed.taken_elsewhere);
+        QVERIFY(!failed.reason.empty());
         QVERIFY(AccessLayer::connection_lost(s.store.db.execute("BEGIN")));
         QVERIFY(s.store.lists.clients[0].modified);
         QVERIFY2(server_->restart(), qPrintable(server_->error()));
@@ -150,7 +176,10 @@ private slots:
         Store other;
         QVERIFY(other.db.open_database(s.location));
         QVERIFY(other.db.take_server_lock());
-        QVERIFY(!flush(s.store).committed);
+        const FlushResult refused = flush(s.store);
+        QVERIFY(!refused.committed);
+        QVERIFY(refused.database_unavailable && refused.taken_elsewhere);
+        QVERIFY(QString::fromStdString(refused.reason).startsWith(QStringLiteral("This database")));
         QVERIFY(s.store.db.lock_lost());
         QVERIFY2(QString::fromStdString(s.store.db.last_error())
                      .startsWith(QStringLiteral("This database is open on ")),
