@@ -3,9 +3,10 @@
 # of them are present.
 set -euo pipefail
 # xdg-utils opens the user guide; desktop-file-utils and appstream validate what gets installed;
-# dpkg-dev lets cpack find the package's library dependencies.
+# dpkg-dev lets cpack find the package's library dependencies; strace and xvfb count the
+# program's wake-ups at rest for `make bench`.
 packages=(cmake make g++ qt6-base-dev libsqlite3-0 libsqlite3-dev libjpeg62-turbo poppler-utils
-          fonts-liberation xdg-utils desktop-file-utils appstream dpkg-dev)
+          fonts-liberation xdg-utils desktop-file-utils appstream dpkg-dev strace xvfb)
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

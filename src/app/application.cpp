@@ -40,7 +40,15 @@ Application::Application(const Clock& clock, Prompter& prompter, QObject* parent
             termination_pending_ = false;
             close_and_end(FlushFailures::ToStandardError);
         }
+        update_rest();
     };
+    jobs_.flush_pending = [this] { return flush_pending(store_); };
+    jobs_.ms_to_day_change = [this] { return olv::ms_to_day_change(workspace_); };
+}
+
+void Application::update_rest() {
+    jobs_.set_resting(!ending_ && main_window_ && main_window_->isMinimized() &&
+                      !any_timer_running(workspace_));
 }
 
 Application::~Application() {
@@ -147,6 +155,12 @@ bool Application::start() {
     main_window_->on_close = [this] {
         close_main_window();
         return true;
+    };
+    main_window_->on_window_state = [this] {
+        update_rest();
+        // Back from the task bar: the clock shows the time at once, not at the next second.
+        if (!main_window_->isMinimized())
+            show_status_clock(workspace_);
     };
 
     jobs_.start(

@@ -83,6 +83,8 @@ private:
     void back_up_before_first_write();
     void end(int code);
     void close_modal_windows();
+    // At rest while no clock is on show (the window minimised) and no task is timed.
+    void update_rest();
 
     Store store_;
     Jobs jobs_;

@@ -2,9 +2,11 @@
 // Creating, loading, inserting, flushing and deleting records.
 #include "store/store.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace olv {
 
@@ -28,10 +30,13 @@ bool index_time_entries_by_task(Store& store);
 enum class LoadStatus {
     Loaded,
     Unreadable, // not a database, corrupt, unreadable, or holding none of the six tables
+    Cancelled,  // the progress callback said stop: the lists are left empty
 };
 // Replaces the six lists with the rows of the current database (the restart list is kept);
-// the users row sets the store's currency and date mask.
-LoadStatus load_all_records(Store& store);
+// the users row sets the store's currency and date mask. With `progress` a load reports the
+// rows read of all the tables hold, now and then; when it answers false the load stops.
+using LoadProgressCallback = std::function<bool(std::int64_t read, std::int64_t total)>;
+LoadStatus load_all_records(Store& store, const LoadProgressCallback& progress = {});
 // Reads the row of one client, project, objective or task by key, converted as a load converts
 // it, and puts the record at its place in its list. Nothing when the row cannot be read.
 std::optional<Store::Placed> load_one_record(Store& store, RecordKind kind, Key key);
@@ -71,6 +76,8 @@ std::string delete_record_sql(RecordKind kind, Key key);
 // objective (tasks) or task (time entries) at once.
 std::string delete_children_sql(RecordKind parent_kind, Key parent_key);
 std::string delete_time_entry_sql(Key key);
+// "DELETE FROM task_detail WHERE key IN (k1,k2,...)".
+std::string delete_time_entries_sql(const std::vector<Key>& keys);
 
 // --- Inserting ------------------------------------------------------------------------------
 struct FlushResult {
@@ -96,6 +103,9 @@ InsertResult insert_and_place(Store& store, RecordKind kind, Key key, const std:
 int insert_time_entry(Store& store, Key task_key, DateValue now, DateValue today);
 
 // --- Flushing -------------------------------------------------------------------------------
+// True when any record is waiting for the flush to write it.
+bool flush_pending(const Store& store);
+
 // Writes every modified record in one transaction: time entries, users, clients, projects,
 // objectives, tasks. A record's flag is cleared only once the transaction committed and its own
 // statement succeeded.

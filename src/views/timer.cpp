@@ -150,10 +150,26 @@ void toggle_timer(Workspace& ws, std::int32_t position) {
         show_item_keeping_notes(ws, position);
 }
 
-void timer_tick(Workspace& ws) {
+void show_status_clock(Workspace& ws) {
     if (ws.status_bar)
         ws.status_bar->showMessage(QString::fromStdString(
             format_date(ws.store.date_mask + " : %hh:%ii:%ss", current_date(ws.clock))));
+}
+
+bool any_timer_running(const Workspace& ws) {
+    const auto& tasks = ws.store.lists.tasks;
+    return std::any_of(tasks.begin(), tasks.end(), [](const TaskRecord& t) { return t.running; });
+}
+
+std::int64_t ms_to_day_change(const Workspace& ws) {
+    const WallTime now = ws.clock.wall_now();
+    // The wall clock reads whole seconds, so the wait is never short of the change.
+    const std::int64_t second_of_day = (now.hour * 60 + now.minute) * 60 + now.second;
+    return (24 * 60 * 60 - second_of_day) * 1000;
+}
+
+void timer_tick(Workspace& ws) {
+    show_status_clock(ws);
 
     // Only entries of running tasks are timed, so the walk stays off the long entries list.
     RecordLists& lists = ws.store.lists;
@@ -190,6 +206,8 @@ void update_running_row(Workspace& ws, std::int32_t position) {
             row->setText(entry_column::Time, QString::fromStdString(format_duration(entry.Time)));
             row->setText(entry_column::Total,
                          money_text(ws, amount_for(entry.Time, task.task_rate)));
+            widen_to_fit(ws.list, row, entry_column::Time);
+            widen_to_fit(ws.list, row, entry_column::Total);
         }
         return;
     }
@@ -272,6 +290,8 @@ bool set_entry_time(Workspace& ws, const QString& text, int row, int column) {
         item->setText(entry_column::Time, QString::fromStdString(format_duration(entry->Time)));
         item->setText(entry_column::Total,
                       money_text(ws, amount_for(entry->Time, task->task_rate)));
+        widen_to_fit(ws.list, item, entry_column::Time);
+        widen_to_fit(ws.list, item, entry_column::Total);
     }
     return seconds.has_value();
 }
