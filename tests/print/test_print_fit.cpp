@@ -261,8 +261,8 @@ private slots:
         QTest::addColumn<bool>("asked");
         QTest::addColumn<bool>("printed");
         QTest::newRow("a few pages print at once") << 150 << false << false << true;
-        QTest::newRow("many pages, agreed") << 2200 << true << true << true;
-        QTest::newRow("many pages, declined") << 2200 << false << true << false;
+        QTest::newRow("many pages, agreed") << 3000 << true << true << true;
+        QTest::newRow("many pages, declined") << 3000 << false << true << false;
     }
     void a_long_printout_asks_first() {
         QFETCH(int, entries);
