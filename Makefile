@@ -3,6 +3,8 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 START_DIR := $(CURDIR)
+# Compiler progress and errors only: no "Entering directory" lines from the makes CMake runs.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build program test run bench format clean
 
@@ -22,16 +24,17 @@ program: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target olvessa manual
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
 run: program
-	cd "$(START_DIR)" && "$(abspath $(BUILD))/bin/olvessa"
+	@cd "$(START_DIR)" && "$(abspath $(BUILD))/bin/olvessa"
 
 # The figures of the benchmark, then the program's wake-ups at rest (60 s of strace).
 bench: configure
-	@cmake --build $(BUILD) -j$(JOBS) --target olvessa_bench olvessa
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/olvessa_bench
-	bench/wakeups_at_rest.sh $(BUILD)/bin/olvessa
+	@cmake --build $(BUILD) -j$(JOBS) --target olvessa_bench olvessa_server_bench olvessa
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/olvessa_bench
+	@$(BUILD)/bin/olvessa_server_bench
+	@bench/wakeups_at_rest.sh $(BUILD)/bin/olvessa
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -50,5 +50,7 @@ void run_reports_bench(const BenchContext& context);
 void run_files_bench(const BenchContext& context);
 // Needs a QApplication.
 void run_views_bench(const BenchContext& context);
+// Needs a QApplication; works on a copy of the views' file.
+void run_period_bench(const BenchContext& context);
 
 } // namespace olv::bench

@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
         run_files_bench(context);
         run_store_bench(context);
         run_views_bench(context);
+        run_period_bench(context);
         // The export is a command of its own, not the running program: measured last so that
         // the program's peak memory (peak_rss_end) is not its.
         run_reports_bench(context);

@@ -60,6 +60,16 @@ void run_reports_bench(const BenchContext& context) {
     std::printf("export_csv_all rows: %zu, %.1f MiB\n", store.lists.entries.size(),
                 static_cast<double>(std::filesystem::file_size(csv)) / (1024.0 * 1024.0));
 
+    // One month from the command line: only that month's entries are read from the file.
+    const auto export_month = [&] {
+        code = run_export_command({"--export-csv", csv, "--from", "2026-11-01", "--to",
+                                   "2026-11-30", "--database", context.views_database_path},
+                                  std::cout, errors);
+    };
+    print_figure("export_csv_month", best_of(3, export_month), "ms");
+    if (code != 0)
+        throw std::runtime_error("export failed: " + errors.str());
+
     // The same without reading the file: the figures and the writing alone.
     print_figure("export_csv_all_loaded",
                  best_of(3,

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 namespace olv {
 
@@ -24,6 +25,13 @@ public:
     QString file_name;          // answer to the save-file dialog
     QString printer_output;     // PDF file for the printer dialog; empty means cancel
     QString open_name;          // answer to the open-file dialog
+    QString save_folder;        // what the last save-file dialog suggested
+    QString save_name;
+    // Answers to boxes with buttons, in order (the cautious one when none is left); `while_open`
+    // runs while such a box waits, before it is answered.
+    QList<int> choices;
+    std::function<void()> while_open;
+    QList<QStringList> buttons_shown;
 
     void message(QWidget* parent, const QString& title, const QString& text) override {
         shown.append({title, text, parent});
@@ -32,8 +40,10 @@ public:
         shown.append({title, text, parent});
         return confirm_answer;
     }
-    QString save_file_name(QWidget*, const QString&, const QString&, const QString&,
+    QString save_file_name(QWidget*, const QString&, const QString& folder, const QString& name,
                            const QString&) override {
+        save_folder = folder;
+        save_name = name;
         return file_name;
     }
     bool choose_printer(QWidget*, QPrinter& printer) override {
@@ -45,6 +55,14 @@ public:
     }
     QString open_file_name(QWidget*, const QString&, const QString&, const QString&) override {
         return open_name;
+    }
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons, int, int cautious) override {
+        shown.append({title, text, parent});
+        buttons_shown.append(buttons);
+        if (while_open)
+            while_open();
+        return choices.isEmpty() ? cautious : choices.takeFirst();
     }
     QStringList texts() const {
         QStringList result;

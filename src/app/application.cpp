@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/away_watch.h"
 #include "app/daily_backup.h"
 #include "app/data_folder.h"
 #include "app/database_files.h"
@@ -7,8 +8,11 @@
 #include "app/file_commands.h"
 #include "app/input_box.h"
 #include "app/period_report_window.h"
+#include "app/running_display.h"
+#include "app/server_database.h"
 #include "app/settings_store.h"
 #include "app/termination.h"
+#include "app/window_memory.h"
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/dialogs.h"
@@ -35,11 +39,23 @@ Application::Application(const Clock& clock, Prompter& prompter, QObject* parent
     workspace_.user_name = [this] {
         return get_setting(settings_key_, QStringLiteral("UserName"));
     };
+    workspace_.set_user_name = [this](const std::string& name) {
+        set_setting(settings_key_, QStringLiteral("UserName"), name, SettingType::Text,
+                    guarded_prompter_);
+    };
+    away_ = new AwayWatch(workspace_, jobs_, this);
+    away_->closing = [this] { return closing(); };
+    away_->write_now = [this] { flush_records(workspace_); };
     jobs_.on_idle = [this] {
         if (termination_pending_ && !ending_ && !jobs_.in_handler()) {
             termination_pending_ = false;
             close_and_end(FlushFailures::ToStandardError);
         }
+        if (ending_)
+            return;
+        away_->timers_may_have_changed();
+        if (running_display_)
+            running_display_->refresh();
         update_rest();
     };
     jobs_.flush_pending = [this] { return flush_pending(store_); };
@@ -47,13 +63,19 @@ Application::Application(const Clock& clock, Prompter& prompter, QObject* parent
 }
 
 void Application::update_rest() {
-    jobs_.set_resting(!ending_ && main_window_ && main_window_->isMinimized() &&
+    // Minimised, or kept in the tray with the window hidden.
+    jobs_.set_resting(!ending_ && main_window_ &&
+                      (main_window_->isMinimized() || !main_window_->isVisible()) &&
                       !any_timer_running(workspace_));
 }
 
 Application::~Application() {
     jobs_.stop();
     jobs_.on_idle = nullptr;
+    delete running_display_;
+    running_display_ = nullptr;
+    delete away_;
+    away_ = nullptr;
     delete termination_;
     // The windows go before the store and the workspace they show.
     main_window_.reset();
@@ -62,6 +84,12 @@ Application::~Application() {
     workspace_.list = nullptr;
     workspace_.notes = nullptr;
     workspace_.status_bar = nullptr;
+}
+
+void Application::set_database_path(const QString& path) {
+    database_path_ = path;
+    if (main_window_)
+        main_window_->setWindowTitle(database_window_title(path));
 }
 
 QString Application::default_database_path() const {
@@ -136,7 +164,10 @@ bool Application::start() {
     choose_database_argument();
 
     // The remembered file is gone (or none is remembered): a new "default.db" takes its place.
-    if (QFile probe(database_path_); database_path_.isEmpty() || !probe.open(QIODevice::ReadOnly)) {
+    // A server is asked when the window opens it.
+    if (QFile probe(database_path_);
+        !is_server_location(database_path_.toStdString()) &&
+        (database_path_.isEmpty() || !probe.open(QIODevice::ReadOnly))) {
         database_path_ = default_database_path();
         set_setting(settings_key_, QStringLiteral("Default Database"), database_path_.toStdString(),
                     SettingType::Text, guarded_prompter_);
@@ -145,6 +176,7 @@ bool Application::start() {
     }
 
     main_window_ = build_main_window(workspace_);
+    restore_main_window(settings_key_, *main_window_);
     main_window_->on_command = [this](const Event& event) { handle_event(event); };
     main_window_->on_view_event = [this](const Event& event) {
         // Selection changes made by the program itself (tree rebuilds, the right-click
@@ -153,6 +185,11 @@ bool Application::start() {
             handle_event(event);
     };
     main_window_->on_close = [this] {
+        // Kept in the tray: the window only hides, the timers go on.
+        if (keep_in_tray_ && running_display_ && running_display_->tray_exists() && !closing()) {
+            main_window_->hide();
+            return false;
+        }
         close_main_window();
         return true;
     };
@@ -162,12 +199,24 @@ bool Application::start() {
         if (!main_window_->isMinimized())
             show_status_clock(workspace_);
     };
+    read_shell_settings();
+    attach_running_display();
+
+    // Entries changed by hand show at once in an open Period Report.
+    workspace_.entries_changed = [this] {
+        if (period_report_)
+            period_report_->refresh();
+    };
 
     jobs_.start(
         [this] {
-            timer_tick(workspace_);
+            // Seconds the process stood stopped are not worked: they are left out like a sleep.
+            if (away_->tick_is_stopped_time())
+                return;
+            timer_tick(workspace_, jobs_.tick_seconds_behind());
             if (period_report_)
                 period_report_->time_recorded();
+            away_->after_tick();
         },
         [this] { flush_records(workspace_); }, [this] { refresh_status_icons(workspace_); });
 
@@ -176,6 +225,7 @@ bool Application::start() {
     if (finished_)
         return false;
 
+    restore_expanded_items(settings_key_, workspace_, database_path_);
     install_list_editing(workspace_);
 
     main_window_->hide();
@@ -183,9 +233,74 @@ bool Application::start() {
     return true;
 }
 
+void Application::read_shell_settings() {
+    keep_in_tray_ = get_setting(settings_key_, QStringLiteral("KeepInTray")) == "1";
+    const QString minutes =
+        QString::fromStdString(get_setting(settings_key_, QStringLiteral("IdleMinutes")));
+    bool ok = false;
+    const int value = minutes.toInt(&ok);
+    away_->set_idle_minutes(ok && value >= 0 ? value : AwayWatch::kDefaultIdleMinutes);
+}
+
+ShellPreferences Application::shell_preferences() const {
+    ShellPreferences shell;
+    shell.keep_in_tray = keep_in_tray_;
+    shell.idle_minutes = away_->idle_minutes();
+    shell.idle_available = away_->idle_available();
+    shell.idle_note = away_->idle_note();
+    return shell;
+}
+
+void Application::apply_shell_preferences(const ShellPreferences& shell) {
+    keep_in_tray_ = shell.keep_in_tray;
+    set_setting(settings_key_, QStringLiteral("KeepInTray"), shell.keep_in_tray ? "1" : "0",
+                SettingType::Number, guarded_prompter_, main_window_.get());
+    if (shell.idle_available) {
+        away_->set_idle_minutes(shell.idle_minutes);
+        set_setting(settings_key_, QStringLiteral("IdleMinutes"),
+                    std::to_string(away_->idle_minutes()), SettingType::Number, guarded_prompter_,
+                    main_window_.get());
+    }
+}
+
+void Application::attach_running_display() {
+    running_display_ = new RunningDisplay(workspace_, this);
+    running_display_->toggle_task = [this](Key key) {
+        if (ending_)
+            return;
+        Jobs::Busy busy(jobs_);
+        for (const TaskRecord& task : store_.lists.tasks)
+            if (task.key == key) {
+                toggle_timer(workspace_, task.tree_pos);
+                break;
+            }
+    };
+    running_display_->stop_all = [this] {
+        handle_event(control_event(id::ButtonStopTimers, id::MainWindow));
+    };
+    running_display_->show_window = [this] { show_main_window(); };
+    running_display_->exit_program = [this] {
+        handle_event(menu_event(id::FileExit, id::MainWindow));
+    };
+    running_display_->attach(main_window_.get());
+}
+
+void Application::show_main_window() {
+    if (!main_window_ || ending_)
+        return;
+    if (main_window_->isMinimized() || !main_window_->isVisible())
+        main_window_->showNormal();
+    main_window_->raise();
+    main_window_->activateWindow();
+}
+
 void Application::choose_database_argument() {
     if (database_argument_.isEmpty())
         return;
+    if (is_server_location(database_argument_.toStdString())) {
+        database_path_ = database_argument_;
+        return;
+    }
     const QString path = QFileInfo(database_argument_).absoluteFilePath();
     if (database_readable(path)) {
         database_path_ = path;
@@ -198,6 +313,8 @@ void Application::choose_database_argument() {
 
 void Application::back_up_before_first_write() {
     // Only the window that holds the database copies it; another one is about to end.
+    if (is_server_location(database_path_.toStdString()))
+        return; // backed up once the server database is open and locked
     if (!store_.db.engine_loaded() ||
         lock_.take(database_path_) == DatabaseLock::Outcome::HeldElsewhere)
         return;
@@ -242,6 +359,10 @@ void Application::close_and_end(FlushFailures failures) {
     Jobs::Busy busy(jobs_);
     // Every whole second that passed counts, also when the timer has not fired yet.
     jobs_.catch_up_ticks();
+    if (main_window_)
+        keep_main_window(settings_key_, *main_window_, workspace_, database_path_);
+    if (period_report_)
+        keep_period_report_size(settings_key_, period_report_->size());
     save_sequence(*this, failures);
     store_.db.close_current_database();
     end(0);

@@ -9,6 +9,7 @@
 #include "app/jobs.h"
 #include "app/main_window.h"
 #include "app/period_report_window.h"
+#include "app/preferences_window.h"
 #include "store/store.h"
 #include "views/workspace.h"
 
@@ -19,6 +20,8 @@
 
 namespace olv {
 
+class AwayWatch;
+class RunningDisplay;
 class TerminationWatcher;
 
 class Application final : public QObject {
@@ -66,11 +69,21 @@ public:
     // The settings file (the settings key).
     const QString& settings_key() const { return settings_key_; }
     const QString& database_path() const { return database_path_; }
-    void set_database_path(const QString& path) { database_path_ = path; }
+    // Also names the database in the window's title.
+    void set_database_path(const QString& path);
     // "default.db" in the user's data folder.
     QString default_database_path() const;
     // The database named on the command line, opened at start in place of the remembered one.
     void set_database_argument(const QString& path) { database_argument_ = path; }
+
+    // Idle time and sleep; the tray icon and the running tasks in the status bar.
+    AwayWatch& away() { return *away_; }
+    RunningDisplay* running_display() const { return running_display_; }
+    // The tray and idle settings ("KeepInTray", "IdleMinutes" in the settings file).
+    ShellPreferences shell_preferences() const;
+    void apply_shell_preferences(const ShellPreferences& shell);
+    // Brings the main window back from the tray or from under other windows.
+    void show_main_window();
 
 signals:
     void finished(int exit_code);
@@ -85,6 +98,8 @@ private:
     void close_modal_windows();
     // At rest while no clock is on show (the window minimised) and no task is timed.
     void update_rest();
+    void read_shell_settings();
+    void attach_running_display();
 
     Store store_;
     Jobs jobs_;
@@ -99,6 +114,9 @@ private:
     std::unique_ptr<MainWindow> main_window_;
     QPointer<PeriodReportWindow> period_report_;
     TerminationWatcher* termination_ = nullptr;
+    AwayWatch* away_ = nullptr;
+    RunningDisplay* running_display_ = nullptr;
+    bool keep_in_tray_ = false;
     bool ending_ = false;
     bool finished_ = false;
     bool termination_pending_ = false;

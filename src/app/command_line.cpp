@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "store/dialect.h"
+
 #include <QFileInfo>
 #include <QSet>
 
@@ -95,19 +97,26 @@ CommandLine parse_command_line(int argc, char** argv) {
 
 QString usage_text() {
     return QStringLiteral(
-        "Usage: olvessa [FILE.db]\n"
+        "Usage: olvessa [FILE.db | postgresql://[user@]host[:port]/dbname]\n"
         "       olvessa --export-csv FILE [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--client NAME]\n"
         "               [--unbilled] [--database DB]\n"
+        "       olvessa --copy-database FROM TO\n"
         "       olvessa --help | --version\n"
         "\n"
         "Olvessa.project, a time tracker for freelancers who bill clients by the hour.\n"
         "\n"
         "  FILE.db             open this database; it is opened again at the next start\n"
+        "  postgresql://...    open this database on a PostgreSQL server (libpq's URI;\n"
+        "                      ~/.pgpass, PGPASSWORD and service files apply)\n"
         "  --export-csv FILE   write a period report to FILE as CSV and exit, without a window\n"
         "  --from, --to        the first and the last day of the period\n"
         "  --client NAME       only this client\n"
         "  --unbilled          only time not billed yet\n"
-        "  --database DB       read DB instead of the remembered database\n"
+        "  --database DB       read DB (a file or a URI) instead of the remembered database\n"
+        "  --copy-database FROM TO\n"
+        "                      copy every record from FROM to TO (a file or a URI each) in\n"
+        "                      one transaction and exit; TO must be a new file or a server\n"
+        "                      database without the program's tables\n"
         "  -h, --help          show this help and exit\n"
         "  --version           show the version and exit\n"
         "\n"
@@ -136,7 +145,8 @@ std::optional<int> answer_without_display(const CommandLine& line, std::FILE* ou
     case CommandLine::Action::Run:
         break;
     }
-    if (!line.database.isEmpty() && !QFileInfo(line.database).isFile()) {
+    if (!line.database.isEmpty() && !is_server_location(line.database.toStdString()) &&
+        !QFileInfo(line.database).isFile()) {
         print(err, QStringLiteral("olvessa: %1: no such database file\n").arg(line.database));
         return 1;
     }

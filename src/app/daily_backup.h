@@ -9,6 +9,7 @@
 namespace olv {
 
 class AccessLayer;
+struct RecordLists;
 
 constexpr int kBackupsKept = 14;
 
@@ -24,5 +25,10 @@ QStringList backups_of(const QString& database, const QString& folder);
 // Returns false with the reason when the copy failed; nothing half-written is left behind.
 bool make_daily_backup(AccessLayer& db, const QString& database, const QString& folder,
                        const WallTime& today, QString* error);
+
+// The same for a database on a server ("<dbname>@<host>-YYYY-MM-DD.db"): a local SQLite file
+// written from the records just loaded, so an offline copy is always at hand.
+bool make_daily_server_backup(const RecordLists& lists, const QString& location,
+                              const QString& folder, const WallTime& today, QString* error);
 
 } // namespace olv

@@ -1,6 +1,10 @@
 #include "app/database_files.h"
 
 #include "app/application.h"
+#include "app/daily_backup.h"
+#include "app/data_folder.h"
+#include "app/period_report_window.h"
+#include "app/server_database.h"
 #include "app/settings_store.h"
 #include "store/operations.h"
 #include "views/details.h"
@@ -9,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
 
 namespace olv {
 
@@ -83,12 +88,45 @@ void restart_engine(Store& store) {
 void open_database_file(Application& app, const QString& path) {
     Store& store = app.store();
     Workspace& ws = app.workspace();
+    // The marks of the Period Report were made in the file open until now: undoing them here
+    // would change another file's entries that happen to share their keys.
+    if (PeriodReportWindow* report = app.period_report())
+        report->end_undo();
     const auto refresh_twice = [&ws] {
         refresh_status_icons(ws);
         refresh_status_icons(ws);
     };
     if (!store.db.engine_loaded()) {
         refresh_twice();
+        return;
+    }
+    if (is_server_location(path.toStdString())) {
+        // A server keeps its own lock between machines; no file is ever made for it.
+        const QString shown = QString::fromStdString(location_without_password(path.toStdString()));
+        bool cancelled = false;
+        const bool opened = connect_server_database(app, path, cancelled);
+        if (cancelled && !app.main_window()->isVisible()) {
+            app.abandon();
+            return;
+        }
+        app.set_database_path(shown);
+        if (opened) {
+            show_database_records(app, shown);
+            QString why;
+            if (!store.lists.users.empty() &&
+                !make_daily_server_backup(store.lists, shown, backups_folder(), ws.clock.wall_now(),
+                                          &why))
+                std::fprintf(stderr, "olvessa: no backup of %s today: %s\n", qPrintable(shown),
+                             qPrintable(why));
+        } else {
+            store.lists.clear_tables();
+            store.structure_changed();
+            rebuild_tree(ws, -1);
+            refresh_twice();
+        }
+        // Remembered without any password.
+        set_setting(app.settings_key(), QStringLiteral("Default Database"), shown.toStdString(),
+                    SettingType::Text, app.prompter(), app.main_window());
         return;
     }
     if (!lock_database(app, path)) {

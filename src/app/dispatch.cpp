@@ -5,11 +5,14 @@
 #include "app/file_commands.h"
 #include "app/period_report_window.h"
 #include "app/preferences_window.h"
+#include "app/screen_placement.h"
+#include "app/window_memory.h"
 #include "print/print_view.h"
 #include "print/todo_view.h"
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/dialog_events.h"
+#include "views/entry_commands.h"
 #include "views/ids.h"
 #include "views/item_commands.h"
 #include "views/timer.h"
@@ -17,11 +20,12 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+#include <QScreen>
 #include <QTreeWidget>
-#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 
@@ -80,11 +84,41 @@ void keep_typed_notes(Workspace& ws) {
 // is), in place of the one open before.
 void open_period_report(Application& app) {
     Workspace& ws = app.workspace();
-    if (PeriodReportWindow* open = app.period_report())
+    const RecordRef record = current_record(ws);
+    if (PeriodReportWindow* open = app.period_report()) {
+        if (open->can_undo()) {
+            // The same item again: the window it has, marks and all.
+            if (period_scope_of(ws.store, record) ==
+                std::pair(open->scope_kind(), open->scope_key())) {
+                open->show();
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+            if (!ws.prompter.confirm(
+                    open, QStringLiteral("Period Report"),
+                    QStringLiteral("The Mark as Billed made in this window can no longer be "
+                                   "undone once it reports on another item. Report on the other "
+                                   "item?"))) {
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
         open->close();
-    auto* window = new PeriodReportWindow(ws, current_record(ws), app.main_window());
+    }
+    auto* window = new PeriodReportWindow(ws, record, app.main_window());
     window->post_event = [&app](const Event& event) { app.handle_event(event); };
+    window->settings_key = app.settings_key();
     app.set_period_report(window);
+    // Its last size, centred over the main window and wholly on that window's screen.
+    if (const QSize kept = kept_period_report_size(app.settings_key()); kept.isValid())
+        window->resize(kept);
+    if (const MainWindow* main = app.main_window()) {
+        const QScreen* screen = main->screen();
+        window->setGeometry(place_around(window->geometry(), main->geometry().center(),
+                                         screen ? screen->availableGeometry() : QRect()));
+    }
     window->show();
     window->raise();
     window->activateWindow();
@@ -119,8 +153,10 @@ void control(Application& app, const Event& event, std::int32_t position) {
         tree_sequence(app, event, position);
         break;
     case id::DetailList:
+        // A right click comes with the pointer's place; the menu key with the selected row's.
         if (event.kind == EventKind::RightClick && app.main_window())
-            run_popup_menu(app, id::MenuTimeEntry, QCursor::pos());
+            run_popup_menu(app, id::MenuTimeEntry,
+                           event.global_pos.isNull() ? QCursor::pos() : event.global_pos);
         break;
     case id::ButtonNewItem:
         new_item(ws, position);
@@ -181,6 +217,16 @@ void menu(Application& app, const Event& event, std::int32_t position) {
     case id::TimeEntryDelete:
         delete_time_entry(ws);
         break;
+    case id::AddTime:
+        keep_typed_notes(ws);
+        open_add_time(ws);
+        break;
+    case id::EditEntry:
+        open_edit_entry(ws);
+        break;
+    case id::EntryBilledToggle:
+        toggle_selected_billed(ws);
+        break;
     case id::FileNew:
         new_database(app);
         break;
@@ -201,11 +247,10 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         app.close_main_window();
         break;
     case id::FilePreferences:
-        open_preferences(ws);
+        open_preferences(ws, app.shell_preferences());
         break;
     case id::HelpUserGuide:
-        open_user_guide(app.prompter(), app.main_window(), user_guide_folders(),
-                        &QDesktopServices::openUrl);
+        open_user_guide(app.prompter(), app.main_window(), user_guide_folders());
         break;
     case id::HelpAbout:
         open_about(ws);
@@ -232,6 +277,9 @@ bool dispatch_window_event(Workspace& ws, const Event& event) {
 
 void dispatch_event(Application& app, const Event& event) {
     Jobs::Busy busy(app.jobs());
+    if (event.type == EventType::Control && event.id == id::PreferencesOk)
+        if (const auto shell = shown_shell_preferences(app.workspace()))
+            app.apply_shell_preferences(*shell);
     if (dispatch_window_event(app.workspace(), event))
         return;
     const std::int32_t position = std::max<std::int32_t>(current_position(app.workspace()), 0);
@@ -287,7 +335,7 @@ QStringList user_guide_folders() {
 }
 
 void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& folders,
-                     const std::function<bool(const QUrl&)>& open_url) {
+                     const QString& launcher) {
     const QString name = QStringLiteral("manual.pdf");
     QStringList looked_in;
     for (const QString& folder : folders) {
@@ -296,11 +344,33 @@ void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& fol
             looked_in << QDir::toNativeSeparators(guide.absolutePath());
             continue;
         }
-        if (!open_url(QUrl::fromLocalFile(guide.absoluteFilePath())))
-            prompter.message(parent, QStringLiteral("Error"),
+        const QString file = QDir::toNativeSeparators(guide.absoluteFilePath());
+        QPointer<QWidget> owner = parent;
+        const auto failed = [&prompter, owner, file] {
+            prompter.message(owner, QStringLiteral("Error"),
                              QStringLiteral("Could not open the user guide %1: no program to "
                                             "show PDF documents could be started.")
-                                 .arg(QDir::toNativeSeparators(guide.absoluteFilePath())));
+                                 .arg(file));
+        };
+        // The launcher may run as long as the viewer it starts (xdg-open without a desktop
+        // does), so it is not waited for. A launcher still running when the program ends is
+        // left alone: deleting its QProcess would close the viewer the user is reading.
+        auto* process = new QProcess;
+        QObject::connect(process, &QProcess::errorOccurred, process,
+                         [process, failed](QProcess::ProcessError error) {
+                             if (error != QProcess::FailedToStart)
+                                 return;
+                             failed();
+                             process->deleteLater();
+                         });
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, failed](int code, QProcess::ExitStatus status) {
+                             process->deleteLater();
+                             if (status != QProcess::NormalExit || code != 0)
+                                 failed();
+                         });
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(launcher, {guide.absoluteFilePath()});
         return;
     }
     prompter.message(parent, QStringLiteral("Error"),

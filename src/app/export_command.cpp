@@ -114,25 +114,28 @@ Period period_of(const ExportRequest& request) {
 }
 
 // Opens the file for reading only; false (with the reason) when it holds no readable records.
-bool read_database(Store& store, const std::string& path, std::string& problem) {
+bool read_database(Store& store, const std::string& path, const EntryFilter& filter,
+                   std::string& problem) {
     std::error_code ec;
+    const bool server = is_server_location(path);
+    const std::string shown = location_without_password(path);
     // The engine would create a missing file; this command never creates anything.
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    if (!server && !std::filesystem::is_regular_file(path, ec)) {
         problem = "Could not read Database " + path + ": no such file";
         return false;
     }
-    if (!store.db.load_engine("sqlite")) {
+    if (!server && !store.db.load_engine("sqlite")) {
         problem = "Could not load the database engine: " + store.db.last_error();
         return false;
     }
     if (!store.db.open_database(path)) {
-        problem = "Could not read Database " + path + ": " + store.db.last_error();
+        problem = "Could not read Database " + shown + ": " + store.db.last_error();
         return false;
     }
-    // Nothing this command runs may write to the file.
-    store.db.execute("PRAGMA query_only = 1");
-    if (load_all_records(store) != LoadStatus::Loaded) {
-        problem = "Could not read Database " + path;
+    // Nothing this command runs may write to the database.
+    store.db.set_read_only();
+    if (load_records(store, filter) != LoadStatus::Loaded) {
+        problem = "Could not read Database " + shown;
         return false;
     }
     return true;
@@ -161,14 +164,22 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
         return export_exit::Unreadable;
     }
 
+    // Only the entries of the period are read: a month out of ten years is a small part.
+    const Period period = period_of(*request);
+    EntryFilter filter;
+    filter.unbilled_only = request->unbilled;
+    if (request->from_day)
+        filter.first_date = *request->from_day * kSecondsPerDay;
+    if (request->to_day)
+        filter.last_date = *request->to_day * kSecondsPerDay + kSecondsPerDay - 1;
     Store store;
-    if (!read_database(store, database, problem)) {
+    if (!read_database(store, database, filter, problem)) {
         err << "olvessa: " << problem << "\n";
         return export_exit::Unreadable;
     }
 
     std::vector<PeriodEntry> entries =
-        period_entries(store, PeriodScope{}, period_of(*request), request->unbilled);
+        period_entries(store, PeriodScope{}, period, request->unbilled);
     if (request->client) {
         const auto& clients = store.lists.clients;
         const bool known = std::any_of(clients.begin(), clients.end(), [&](const ClientRecord& c) {
@@ -176,7 +187,7 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
         });
         if (!known) {
             err << "olvessa: there is no client named \"" << *request->client << "\" in "
-                << database << "\n"
+                << location_without_password(database) << "\n"
                 << kExportCsvUsage;
             return export_exit::BadArguments;
         }

@@ -45,6 +45,15 @@ public:
         Jobs::ModalWait wait(jobs_);
         return inner_.open_file_name(parent, title, folder, filter);
     }
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons, int default_button, int cautious) override {
+        if (ending_)
+            return cautious;
+        Jobs::ModalWait wait(jobs_);
+        const int answer = inner_.choose(parent, title, text, buttons, default_button, cautious);
+        // Asked to stop while it waited: a click that came with it does not count.
+        return ending_ ? cautious : answer;
+    }
 
 private:
     Prompter& inner_;

@@ -125,6 +125,11 @@ std::int64_t Jobs::periods_elapsed(const Slot& slot) const {
     return elapsed > 0 ? elapsed / slot.period_ms : 0;
 }
 
+std::int64_t Jobs::tick_seconds_behind() const {
+    const Slot& tick = slots_[0];
+    return std::max<std::int64_t>(0, periods_elapsed(tick) - tick.periods_done);
+}
+
 void Jobs::catch_up_ticks() {
     Slot& tick = slots_[0];
     if (!started_)
@@ -138,6 +143,17 @@ void Jobs::catch_up_ticks() {
         if (tick.job)
             tick.job();
     }
+}
+
+std::int64_t Jobs::skip_missed_ticks() {
+    Slot& tick = slots_[0];
+    if (!started_)
+        return 0;
+    const std::int64_t missed = periods_elapsed(tick) - tick.periods_done;
+    if (missed <= 0)
+        return 0;
+    tick.periods_done += missed;
+    return missed;
 }
 
 void Jobs::run_due() {

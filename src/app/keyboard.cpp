@@ -46,6 +46,7 @@ const Key kShortcuts[] = {
     // Tool bar
     {id::ButtonNewItem, Qt::CTRL | Qt::Key_N},
     {id::ButtonDeleteItem, QKeyCombination(Qt::Key_Delete)},
+    {id::ButtonStopTimers, Qt::CTRL | Qt::SHIFT | Qt::Key_Space},
     {id::ButtonEditItem, Qt::CTRL | Qt::Key_E},
     {id::ButtonToDoList, Qt::CTRL | Qt::Key_D},
     // Pop-up menus of the tree items
@@ -55,6 +56,7 @@ const Key kShortcuts[] = {
     {id::ProjectEdit, Qt::CTRL | Qt::Key_E},
     {id::ObjectiveEdit, Qt::CTRL | Qt::Key_E},
     {id::TaskEdit, Qt::CTRL | Qt::Key_E},
+    {id::AddTime, Qt::CTRL | Qt::SHIFT | Qt::Key_T},
     {id::ClientDelete, QKeyCombination(Qt::Key_Delete)},
     {id::ProjectDelete, QKeyCombination(Qt::Key_Delete)},
     {id::ObjectiveDelete, QKeyCombination(Qt::Key_Delete)},
@@ -138,6 +140,69 @@ void set_menu_shortcuts(MainWindow& window) {
     }
 }
 
+// The time-entry pop-up menu shows the keys that do its work in the detail list.
+const Key kEntryListKeys[] = {
+    {id::EditEntry, QKeyCombination(Qt::Key_Return)},
+    {id::EntryBilledToggle, QKeyCombination(Qt::Key_Space)},
+    {id::TimeEntryDelete, QKeyCombination(Qt::Key_Delete)},
+};
+
+void show_entry_list_keys(MainWindow& window) {
+    QMenu* menu = window.popup_menu(id::MenuTimeEntry);
+    if (!menu)
+        return;
+    // Shown as text only: bound to the open menu, Return and Space would no longer choose the
+    // highlighted item.
+    for (QAction* action : menu->actions()) {
+        if (action->property("olv_id").toInt() == id::AddTime) {
+            action->setShortcut(shortcut_of(id::AddTime));
+            action->setShortcutContext(Qt::WidgetShortcut);
+            action->setShortcutVisibleInContextMenu(true);
+        }
+        for (const Key& k : kEntryListKeys) {
+            if (action->property("olv_id").toInt() == k.id)
+                action->setText(action->text() + QLatin1Char('\t') +
+                                QKeySequence(k.key).toString(QKeySequence::NativeText));
+        }
+    }
+}
+
+// The keys of the detail list: they act on the selected time entry, and do nothing in the
+// other views of the list. Each raises the event of its pop-up menu item.
+void bind_entry_list_keys(MainWindow& window) {
+    QTreeWidget* list = window.list();
+    const auto bind = [&window, list](QKeySequence key, int id) {
+        auto* shortcut = new QShortcut(key, list);
+        shortcut->setContext(Qt::WidgetShortcut);
+        shortcut->setObjectName(QStringLiteral("list shortcut %1").arg(id));
+        QObject::connect(shortcut, &QShortcut::activated, &window, [&window, id] {
+            if (window.on_command)
+                window.on_command(menu_event(id, id::MainWindow));
+        });
+    };
+    bind(QKeySequence(Qt::Key_Space), id::EntryBilledToggle);
+    bind(QKeySequence(Qt::Key_Return), id::EditEntry);
+    bind(QKeySequence(Qt::Key_Enter), id::EditEntry);
+    bind(QKeySequence(Qt::Key_F2), id::EditEntry);
+    bind(QKeySequence(Qt::Key_Insert), id::AddTime);
+    bind(QKeySequence(Qt::Key_Delete), id::TimeEntryDelete);
+    // The menu key and Shift+F10 open the list's pop-up menu, raised as a right click on the
+    // selected row (or the list's corner when none is).
+    for (QKeySequence key : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* menu = new QShortcut(key, list);
+        menu->setContext(Qt::WidgetShortcut);
+        QObject::connect(menu, &QShortcut::activated, &window, [&window, list] {
+            if (!window.on_command)
+                return;
+            Event event = control_event(id::DetailList, id::MainWindow, EventKind::RightClick);
+            const QTreeWidgetItem* row = list->currentItem();
+            const QPoint at = row ? list->visualItemRect(row).center() : QPoint(4, 4);
+            event.global_pos = list->viewport()->mapToGlobal(at);
+            window.on_command(event);
+        });
+    }
+}
+
 QToolButton* tool_button(MainWindow& window, int id) {
     return window.findChild<QToolButton*>(QString::number(id));
 }
@@ -177,6 +242,7 @@ void install_keyboard(MainWindow& window) {
     bind_button(window, &window, Qt::WindowShortcut, id::ButtonNewItem);
     bind_button(window, &window, Qt::WindowShortcut, id::ButtonEditItem);
     bind_button(window, &window, Qt::WindowShortcut, id::ButtonToDoList);
+    bind_button(window, &window, Qt::WindowShortcut, id::ButtonStopTimers);
     // Delete deletes an item only from the tree: elsewhere it deletes text.
     bind_button(window, window.tree(), Qt::WidgetShortcut, id::ButtonDeleteItem);
 
@@ -196,13 +262,18 @@ void install_keyboard(MainWindow& window) {
         });
     }
 
-    // Start (toggle) has no button: the shortcut raises its pop-up menu item's event.
-    auto* start = new QShortcut(shortcut_of(id::TaskStart), &window);
-    start->setObjectName(QStringLiteral("shortcut %1").arg(id::TaskStart));
-    QObject::connect(start, &QShortcut::activated, &window, [&window] {
-        if (window.on_command)
-            window.on_command(menu_event(id::TaskStart, id::MainWindow));
-    });
+    // Start (toggle) and Add Time have no button: the shortcut raises the pop-up menu item's
+    // event.
+    for (int id : {id::TaskStart, id::AddTime}) {
+        auto* shortcut = new QShortcut(shortcut_of(id), &window);
+        shortcut->setObjectName(QStringLiteral("shortcut %1").arg(id));
+        QObject::connect(shortcut, &QShortcut::activated, &window, [&window, id] {
+            if (window.on_command)
+                window.on_command(menu_event(id, id::MainWindow));
+        });
+    }
+    show_entry_list_keys(window);
+    bind_entry_list_keys(window);
 }
 
 } // namespace olv

@@ -1,6 +1,10 @@
 #include "app/application.h"
+#include "app/away_watch.h"
 #include "app/command_line.h"
+#include "app/copy_command.h"
 #include "app/export_command.h"
+#include "app/idle_source.h"
+#include "app/sleep_signal.h"
 #include "common/clock.h"
 #include "views/prompter.h"
 
@@ -16,6 +20,10 @@ int main(int argc, char** argv) {
     if (const std::vector<std::string> arguments(argv + 1, argv + argc);
         olv::is_export_command(arguments))
         return olv::run_export_command(arguments, std::cout, std::cerr);
+    // So does the copy from one database to another.
+    if (const std::vector<std::string> arguments(argv + 1, argv + argc);
+        olv::is_copy_command(arguments))
+        return olv::run_copy_command(arguments, std::cerr);
     // Help, version and a mistyped command line are answered before any display is needed.
     const olv::CommandLine line = olv::parse_command_line(argc, argv);
     if (const auto code = olv::answer_without_display(line, stdout, stderr))
@@ -39,6 +47,11 @@ int main(int argc, char** argv) {
     olv::QtPrompter prompter;
     olv::Application app(clock, prompter);
     app.set_database_argument(line.database);
+    // Idle time and sleep come from the desktop; where none tells, the program still runs.
+    QString no_idle_time;
+    std::unique_ptr<olv::IdleSource> idle_source = olv::find_idle_source(&no_idle_time);
+    app.away().set_idle_source(std::move(idle_source), no_idle_time);
+    app.away().set_sleep_signal(new olv::LogindSleepSignal);
     QObject::connect(&app, &olv::Application::finished, &qt,
                      [](int code) { QCoreApplication::exit(code); });
     // Start-up may end the program: another window holds the database, or the system asked

@@ -233,13 +233,20 @@ void MainWindow::build_popup_menus() {
         {id::MenuTask,
          "Task",
          {{id::TaskStart, "Start (toggle)"},
+          {id::AddTime, "Add Time…"},
           {0, nullptr},
           {id::TaskEdit, "Edit"},
           {id::TaskDelete, "Delete"},
           {0, nullptr},
           {id::TaskComplete, "Complete (toggle)"},
           {id::TaskAccepted, "Accepted (toggle)"}}},
-        {id::MenuTimeEntry, nullptr, {{id::TimeEntryDelete, "Delete"}}},
+        {id::MenuTimeEntry,
+         nullptr,
+         {{id::AddTime, "Add Time…"},
+          {id::EditEntry, "Edit Entry…"},
+          {id::EntryBilledToggle, "Billed (toggle)"},
+          {0, nullptr},
+          {id::TimeEntryDelete, "Delete"}}},
     };
     for (const Popup& popup : popups) {
         auto* menu = new QMenu(this);

@@ -1,17 +1,23 @@
 #include "app/period_report_window.h"
 
+#include "app/long_work.h"
+#include "app/period_models.h"
+#include "app/window_memory.h"
 #include "print/page.h"
 #include "print/period_page.h"
 #include "print/print_job.h"
 #include "reports/csv_export.h"
 #include "reports/format.h"
 #include "store/billed_marks.h"
+#include "views/cut_text_tips.h"
+#include "views/date_field_width.h"
 #include "views/details.h"
 #include "views/error_message.h"
 #include "views/ids.h"
 #include "views/tree.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -21,14 +27,19 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QShortcut>
 #include <QSplitter>
-#include <QTreeWidget>
+#include <QStatusBar>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <fstream>
+#include <tuple>
 
 namespace olv {
 
@@ -46,7 +57,7 @@ QString text(const std::string& s) {
 }
 
 QString money(const Store& store, std::int64_t cents) {
-    return text(format_money(store.currency, static_cast<double>(cents) / 100.0));
+    return text(format_cents(store.currency, cents));
 }
 
 QDate qdate_of(DateValue d) {
@@ -57,25 +68,19 @@ DateValue date_of(const QDate& d) {
     return make_date(d.year(), d.month(), d.day(), 0, 0, 0);
 }
 
-QTreeWidget* make_list(QWidget* parent, int id, const QStringList& heads) {
-    auto* list = new QTreeWidget(parent);
+QTreeView* make_list(QWidget* parent, int id, QAbstractItemModel* model) {
+    auto* list = new QTreeView(parent);
     set_id(list, id);
     list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
     list->setAlternatingRowColors(true);
     list->setSelectionMode(QAbstractItemView::NoSelection);
-    list->setHeaderLabels(heads);
+    list->setTextElideMode(Qt::ElideRight);
+    list->setModel(model);
     list->header()->setStretchLastSection(false);
+    install_cut_text_tips(list);
     return list;
-}
-
-QStringList total_cells(const Store& store, const QString& label, const PeriodTotals& t) {
-    return {label,
-            text(format_duration(t.seconds)),
-            text(format_duration(t.billed_seconds)),
-            money(store, t.earned_cents),
-            money(store, t.billed_cents),
-            money(store, t.unbilled_cents())};
 }
 
 // "Mark 14 entries (12:30:00, £500.00) as billed?"
@@ -96,6 +101,24 @@ QString mark_question(const Store& store, const UnbilledEntries& unbilled) {
 
 } // namespace
 
+std::pair<RecordKind, Key> period_scope_of(const Store& store, RecordRef record) {
+    const RecordLists& lists = store.lists;
+    switch (record.kind) {
+    case RecordKind::Client:
+        return {record.kind, lists.clients[record.index].key};
+    case RecordKind::Project:
+        return {record.kind, lists.projects[record.index].key};
+    case RecordKind::Objective:
+        return {record.kind, lists.objectives[record.index].key};
+    case RecordKind::Task:
+        return {record.kind, lists.tasks[record.index].key};
+    case RecordKind::User:
+    case RecordKind::None:
+        break;
+    }
+    return {RecordKind::User, 0};
+}
+
 QString qt_date_format(const std::string& mask) {
     QString format = text(mask);
     // Longest tokens first; the tokens are matched without regard to case, as in the masks.
@@ -108,29 +131,11 @@ QString qt_date_format(const std::string& mask) {
 }
 
 PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* owner)
-    : QWidget(owner, Qt::Window), ws_(ws), scope_kind_(scope ? scope.kind : RecordKind::User) {
+    : QWidget(owner, Qt::Window), ws_(ws) {
+    std::tie(scope_kind_, scope_key_) = period_scope_of(ws.store, scope);
     set_id(this, id::PeriodReportWindow);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kTitle);
-    const RecordLists& lists = ws.store.lists;
-    switch (scope_kind_) {
-    case RecordKind::Client:
-        scope_key_ = lists.clients[scope.index].key;
-        break;
-    case RecordKind::Project:
-        scope_key_ = lists.projects[scope.index].key;
-        break;
-    case RecordKind::Objective:
-        scope_key_ = lists.objectives[scope.index].key;
-        break;
-    case RecordKind::Task:
-        scope_key_ = lists.tasks[scope.index].key;
-        break;
-    case RecordKind::User:
-    case RecordKind::None:
-        scope_kind_ = RecordKind::User;
-        break;
-    }
 
     heading_ = new QLabel(this);
     heading_->setTextFormat(Qt::PlainText);
@@ -152,14 +157,19 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
         picker->setDisplayFormat(format);
         // Date values are 32-bit seconds from 1970.
         picker->setDateRange(QDate(1970, 1, 1), QDate(2038, 1, 18));
+        fit_date_field(*picker);
     }
     unbilled_only_ = new QCheckBox(QStringLiteral("Unbilled only"), this);
     set_id(unbilled_only_, id::PeriodUnbilledOnly);
 
-    rows_ = make_list(this, id::PeriodRows, {});
-    entries_ = make_list(
-        this, id::PeriodEntries,
-        {"Date", "Client", "Project", "Objective", "Task", "Time", "Billed", "Rate", "Amount"});
+    rows_model_ = new PeriodRowsModel(ws.store, listing_, this);
+    entries_model_ = new PeriodEntriesModel(ws.store, listing_, this);
+    rows_ = make_list(this, id::PeriodRows, rows_model_);
+    entries_ = make_list(this, id::PeriodEntries, entries_model_);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("PeriodNote"));
+    note_->setTextFormat(Qt::PlainText);
+    note_->hide();
 
     const auto button = [this](int id, const QString& label) {
         auto* b = new QPushButton(label, this);
@@ -174,6 +184,14 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     QPushButton* csv = button(id::PeriodExportCsv, QStringLiteral("Export CSV…"));
     mark_ = button(id::PeriodMarkBilled, QStringLiteral("Mark as Billed"));
     undo_ = button(id::PeriodUndoMark, QStringLiteral("Undo Mark as Billed"));
+    auto* close_button = new QPushButton(QStringLiteral("Close"), this);
+    set_id(close_button, id::PeriodClose);
+    connect(close_button, &QPushButton::clicked, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 
     auto* period_line = new QHBoxLayout;
     period_line->addWidget(new QLabel(QStringLiteral("Period:"), this));
@@ -191,9 +209,6 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     lists_split->setChildrenCollapsible(false);
     lists_split->setStretchFactor(1, 1);
     lists_split->setSizes({150, 330});
-    int column = 0;
-    for (const int width : {80, 120, 110, 100, 110, 70, 50, 75, 85})
-        entries_->setColumnWidth(column++, width);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(print);
@@ -201,10 +216,13 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     buttons->addStretch(1);
     buttons->addWidget(mark_);
     buttons->addWidget(undo_);
+    buttons->addSpacing(12);
+    buttons->addWidget(close_button);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading_);
     layout->addLayout(period_line);
+    layout->addWidget(note_);
     layout->addWidget(lists_split, 1);
     layout->addLayout(buttons);
     resize(860, 560);
@@ -215,19 +233,19 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
         show_period_days();
         refresh();
     });
-    connect(from_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
-        // The last day never comes before the first.
-        if (to_->date() < d)
-            to_->setDate(d);
-        refresh();
-    });
-    connect(to_, &QDateEdit::dateChanged, this, [this](const QDate& d) {
-        if (from_->date() > d)
-            from_->setDate(d);
-        refresh();
-    });
+    // Each date is the user's own: a day typed digit by digit passes through other days, and
+    // moving the other date to follow them would lose what was set there.
+    connect(from_, &QDateEdit::dateChanged, this, [this] { refresh(); });
+    connect(to_, &QDateEdit::dateChanged, this, [this] { refresh(); });
     connect(unbilled_only_, &QCheckBox::toggled, this, [this] { refresh(); });
     refresh();
+}
+
+PeriodReportWindow::~PeriodReportWindow() {
+    // The lists outlive this part of the window while it closes: they must not ask the models
+    // about a listing that is gone.
+    rows_->setModel(nullptr);
+    entries_->setModel(nullptr);
 }
 
 std::optional<PeriodScope> PeriodReportWindow::scope() const {
@@ -284,83 +302,120 @@ void PeriodReportWindow::refresh() {
     const std::optional<PeriodScope> s = scope();
     if (!s || (s->kind == RecordKind::User && ws_.store.lists.users.empty())) {
         // The item was deleted: nothing of it is left to report.
-        report_ = {};
+        rows_model_->begin_reset();
+        entries_model_->begin_reset();
+        listing_ = {};
+        rows_model_->end_reset();
+        entries_model_->end_reset();
         close();
         return;
     }
-    report_ = period_report(ws_.store, *s, period(), unbilled_only_->isChecked());
-    heading_->setText(text(report_.heading));
-    setWindowTitle(kTitle + QStringLiteral(" - ") + text(report_.heading));
-    fill_rows();
-    fill_entries();
-    mark_->setEnabled(!unbilled_entries(report_.entries).keys.empty());
+    const Period p = period();
+    // The models show the old listing until the new one takes its place in one reset.
+    PeriodListing fresh = period_listing(ws_.store, *s, p, unbilled_only_->isChecked());
+    rows_model_->begin_reset();
+    entries_model_->begin_reset();
+    listing_ = std::move(fresh);
+    rows_model_->end_reset();
+    entries_model_->end_reset();
+    const bool upside_down = !p.all_time && p.last_day < p.first_day;
+    note_->setText(upside_down ? QStringLiteral("The last day comes before the first: "
+                                                "the period holds no days.")
+                               : QString());
+    note_->setVisible(upside_down);
+    show_listing();
+    fit_columns();
+}
+
+void PeriodReportWindow::show_listing() {
+    heading_->setText(text(listing_.heading));
+    setWindowTitle(kTitle + QStringLiteral(" - ") + text(listing_.heading));
+    mark_->setEnabled(!unbilled_listing_entries(ws_.store, listing_).keys.empty());
     undo_->setEnabled(can_undo());
 }
 
-void PeriodReportWindow::fill_rows() {
-    const Store& store = ws_.store;
-    rows_->clear();
-    rows_->setHeaderLabels({text(report_.first_column), "Total Time", "Time Billed", "Total Earned",
-                            "Total Billed", "Unbilled"});
-    QList<QTreeWidgetItem*> items;
-    for (const PeriodRow& row : report_.rows)
-        items.append(new QTreeWidgetItem(total_cells(store, text(row.label), row.totals)));
-    auto* total = new QTreeWidgetItem(total_cells(store, QStringLiteral("Total"), report_.totals));
-    QFont bold = total->font(0);
-    bold.setBold(true);
-    for (int c = 0; c < total->columnCount(); ++c)
-        total->setFont(c, bold);
-    items.append(total);
-    rows_->addTopLevelItems(items);
-    rows_->setColumnWidth(0, 220);
-    for (int c = 1; c < rows_->columnCount(); ++c)
-        rows_->setColumnWidth(c, 100);
+void PeriodReportWindow::fit_columns() {
+    const auto fit = [this](QTreeView* view, int columns, auto widest, int text_columns_end) {
+        const QStyle* style = view->style();
+        const int cell_margin =
+            2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 8;
+        const int head_margin =
+            2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view->header()) + 8;
+        const QFontMetrics cells(view->font());
+        const QFontMetrics heads(view->header()->font());
+        // Names longer than this are cut with "…" and shown whole in their tool tips; figures
+        // are never cut.
+        const int longest_name = std::max(160, cells.averageCharWidth() * 36);
+        for (int c = 0; c < columns; ++c) {
+            const QString head =
+                view->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            int width = widest(c, cells) + cell_margin;
+            if (c < text_columns_end)
+                width = std::min(width, longest_name);
+            width = std::max(width, heads.horizontalAdvance(head) + head_margin);
+            view->setColumnWidth(c, width);
+        }
+    };
+    fit(
+        rows_, rows_model_->columnCount(),
+        [this](int c, const QFontMetrics& m) { return rows_model_->widest(c, m); }, 1);
+    fit(
+        entries_, PeriodEntriesModel::Columns,
+        [this](int c, const QFontMetrics& m) { return entries_model_->widest(c, m); },
+        PeriodEntriesModel::Time);
 }
 
-void PeriodReportWindow::fill_entries() {
-    const Store& store = ws_.store;
-    const RecordLists& lists = store.lists;
-    entries_->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(report_.entries.size()));
-    for (const PeriodEntry& e : report_.entries) {
-        items.append(new QTreeWidgetItem(
-            {text(format_date(store.date_mask, e.date)), text(lists.clients[e.client].client_name),
-             text(lists.projects[e.project].project_title),
-             text(lists.objectives[e.objective].ob_title), text(lists.tasks[e.task].task_title),
-             text(format_duration(e.seconds)),
-             e.billed ? QStringLiteral("Yes") : QStringLiteral("No"), money(store, e.rate_cents),
-             money(store, e.amount_cents)}));
+void PeriodReportWindow::bring_up_to_date() {
+    if (!scope()) {
+        refresh();
+        return;
     }
-    entries_->addTopLevelItems(items);
+    time_recorded();
+    if (!listing_current(ws_.store, listing_))
+        refresh();
 }
 
 void PeriodReportWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    // Coming back from the main window, where entries may have been edited or deleted.
+    // Coming back from the main window, where entries may have been edited or deleted: only a
+    // change found there computes the report again.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        refresh();
+        bring_up_to_date();
+}
+
+void PeriodReportWindow::closeEvent(QCloseEvent* event) {
+    if (!settings_key.isEmpty())
+        keep_period_report_size(settings_key, size());
+    QWidget::closeEvent(event);
 }
 
 void PeriodReportWindow::time_recorded() {
-    const Period p = period();
-    const bool today_in_period = p.contains(current_date(ws_.clock));
-    const auto& tasks = ws_.store.lists.tasks;
-    const bool timing =
-        std::any_of(tasks.begin(), tasks.end(), [](const TaskRecord& t) { return t.running != 0; });
-    const bool shown_running = std::any_of(report_.entries.begin(), report_.entries.end(),
-                                           [](const PeriodEntry& e) { return e.running; });
-    // A report of years of work is far too long to build again every second; it follows the
-    // timer when the window is brought back or the period changes.
-    constexpr std::size_t kLiveEntries = 20000;
-    if ((shown_running || (timing && today_in_period)) && report_.entries.size() <= kLiveEntries)
+    if (listing_.first_column.empty())
+        return;
+    const std::int64_t seconds = listing_.widest_seconds;
+    const std::int64_t cents = listing_.widest_amount_cents;
+    std::vector<std::size_t> changed;
+    if (!follow_running(ws_.store, listing_, running_entries(ws_.store), changed)) {
         refresh();
+        return;
+    }
+    if (changed.empty())
+        return;
+    entries_model_->rows_changed(changed);
+    rows_model_->figures_changed();
+    if (listing_.widest_seconds != seconds || listing_.widest_amount_cents != cents)
+        fit_columns();
 }
 
 void PeriodReportWindow::print_report() {
-    refresh();
+    bring_up_to_date();
+    const std::optional<PeriodScope> s = scope();
+    if (!s)
+        return;
+    const PeriodReport report =
+        period_report(ws_.store, *s, listing_.period, listing_.unbilled_only);
     // The job, and the title of a PDF made of it, is named after the report's heading.
-    const QString heading = QString::fromStdString(report_.heading);
+    const QString heading = QString::fromStdString(report.heading);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(heading);
     printer.setCopyCount(1);
@@ -369,58 +424,194 @@ void PeriodReportWindow::print_report() {
     printer.setDocName(heading);
     printer.setCreator(QStringLiteral("Olvessa.project"));
     const std::string printed_on = format_date(ws_.store.date_mask, current_date(ws_.clock));
-    print_pages(this, ws_.prompter, printer, [this, &printed_on](Page& page) {
-        print_period_report(page, ws_.store, printed_on, report_);
+    print_pages(this, ws_.prompter, printer, [this, &printed_on, &report](Page& page) {
+        print_period_report(page, ws_.store, printed_on, report);
     });
 }
 
+QString PeriodReportWindow::scope_name() const {
+    const std::optional<PeriodScope> s = scope();
+    const RecordLists& lists = ws_.store.lists;
+    if (!s)
+        return {};
+    switch (s->kind) {
+    case RecordKind::Client:
+        return text(lists.clients[s->index].client_name);
+    case RecordKind::Project:
+        return text(lists.projects[s->index].project_title);
+    case RecordKind::Objective:
+        return text(lists.objectives[s->index].ob_title);
+    case RecordKind::Task:
+        return text(lists.tasks[s->index].task_title);
+    case RecordKind::User:
+    case RecordKind::None:
+        break;
+    }
+    return lists.users.empty() ? QString() : text(lists.users.front().userID);
+}
+
+QString PeriodReportWindow::export_file_name() const {
+    // Characters no file name may hold, or that file managers and shells trip over.
+    QString scope = scope_name().simplified();
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]"));
+    scope.replace(unsafe, QStringLiteral("_"));
+    if (scope.isEmpty() || scope.startsWith(QLatin1Char('.')))
+        scope.prepend(QStringLiteral("report"));
+    const Period p = period();
+    QDate first = from_->date();
+    const QDate last = to_->date();
+    // All time starts at the first day with work, not in 1970.
+    if (p.all_time && !listing_.positions.empty()) {
+        const auto& entries = ws_.store.lists.entries;
+        DateValue earliest = entries[listing_.positions.front()].date;
+        for (std::uint32_t position : listing_.positions)
+            earliest = std::min(earliest, entries[position].date);
+        first = qdate_of(earliest);
+    }
+    const QString iso = QStringLiteral("yyyy-MM-dd");
+    return QStringLiteral("%1-%2-%3.csv").arg(scope, first.toString(iso), last.toString(iso));
+}
+
+namespace {
+
+enum class Written { Done, Failed, Cancelled };
+
+// The CSV of the listing into the named file: a temporary file beside it takes the rows and
+// replaces the file only once complete, so a failure or a cancel leaves the old file as it was.
+Written write_listing_csv(QWidget* window, const Store& store, const PeriodListing& listing,
+                          const QString& name) {
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        return Written::Failed;
+    const std::size_t count = listing.positions.size();
+    LongWork work(window, QStringLiteral("Exporting %1 entries…").arg(count), count);
+    CsvRows rows(store);
+    std::string& buffer = rows.text();
+    buffer.reserve(CsvRows::kChunk + 1024);
+    const auto write_out = [&] {
+        const bool ok = file.write(buffer.data(), static_cast<qint64>(buffer.size())) ==
+                        static_cast<qint64>(buffer.size());
+        buffer.clear();
+        return ok;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i % 8192 == 0 && !work.step(i)) {
+            file.cancelWriting();
+            return Written::Cancelled;
+        }
+        rows.add(listing_entry(store, listing, i));
+        if (buffer.size() >= CsvRows::kChunk && !write_out())
+            return Written::Failed;
+    }
+    if (!work.step(count)) {
+        file.cancelWriting();
+        return Written::Cancelled;
+    }
+    if (!write_out() || !file.commit())
+        return Written::Failed;
+    return Written::Done;
+}
+
+} // namespace
+
 void PeriodReportWindow::export_csv() {
-    refresh();
+    bring_up_to_date();
+    QString folder = settings_key.isEmpty() ? QString() : kept_export_folder(settings_key);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::currentPath();
     QString name =
-        ws_.prompter.save_file_name(this, QStringLiteral("Export CSV"), QDir::currentPath(),
-                                    QStringLiteral("*.csv"), QStringLiteral("CSV files (*.csv)"));
+        ws_.prompter.save_file_name(this, QStringLiteral("Export CSV"), folder, export_file_name(),
+                                    QStringLiteral("CSV files (*.csv)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".csv");
-    std::ofstream out(QFile::encodeName(name).toStdString(), std::ios::binary | std::ios::trunc);
-    if (out)
-        write_csv(out, ws_.store, report_.entries);
-    out.close();
-    if (!out)
+    const Written outcome = write_listing_csv(this, ws_.store, listing_, name);
+    if (outcome == Written::Failed)
         show_error(ws_, QStringLiteral("Could not write %1").arg(name));
+    if (outcome != Written::Done)
+        return;
+    const QFileInfo written(name);
+    if (!settings_key.isEmpty())
+        keep_export_folder(settings_key, written.absolutePath());
+    const auto n = static_cast<qlonglong>(listing_.positions.size());
+    if (ws_.status_bar)
+        ws_.status_bar->showMessage(
+            QStringLiteral("Exported %1 %2 to %3")
+                .arg(QLocale(QLocale::English).toString(n),
+                     n == 1 ? QStringLiteral("entry") : QStringLiteral("entries"),
+                     QDir::toNativeSeparators(written.absoluteFilePath())));
+}
+
+bool PeriodReportWindow::write_marks(const std::vector<Key>& keys, bool billed) {
+    // The notes typed so far go into the flush that comes first.
+    store_notes(ws_, ws_.state.previous_selection);
+    constexpr std::size_t kLongMark = 10000;
+    MarkOutcome outcome;
+    if (keys.size() > kLongMark) {
+        LongWork work(this,
+                      billed ? QStringLiteral("Marking %1 entries as billed…").arg(keys.size())
+                             : QStringLiteral("Undoing the marks of %1 entries…").arg(keys.size()),
+                      keys.size());
+        outcome =
+            set_entries_billed(ws_.store, keys, billed,
+                               [&work](std::size_t done, std::size_t) { return work.step(done); });
+    } else {
+        outcome = set_entries_billed(ws_.store, keys, billed, {});
+    }
+    if (outcome == MarkOutcome::Failed)
+        show_error(ws_, QStringLiteral("Could not write to Database"));
+    return outcome == MarkOutcome::Written;
 }
 
 void PeriodReportWindow::mark_billed() {
-    refresh();
-    const UnbilledEntries unbilled = unbilled_entries(report_.entries);
+    bring_up_to_date();
+    UnbilledEntries unbilled = unbilled_listing_entries(ws_.store, listing_);
     if (unbilled.keys.empty())
         return;
     if (!ws_.prompter.confirm(this, QStringLiteral("Mark as Billed"),
                               mark_question(ws_.store, unbilled)))
         return;
-    // The notes typed so far go into the flush that comes first.
-    store_notes(ws_, ws_.state.previous_selection);
-    if (!set_entries_billed(ws_.store, unbilled.keys, true)) {
-        show_error(ws_, QStringLiteral("Could not write to Database"));
+    if (!write_marks(unbilled.keys, true))
         return;
-    }
-    last_marked_ = unbilled.keys;
-    redraw_main_views();
-    refresh();
+    marks_.push_back(std::move(unbilled.keys));
+    marks_changed(true);
 }
 
 void PeriodReportWindow::undo_mark() {
-    if (last_marked_.empty())
+    if (marks_.empty())
         return;
-    store_notes(ws_, ws_.state.previous_selection);
-    if (!set_entries_billed(ws_.store, last_marked_, false)) {
-        show_error(ws_, QStringLiteral("Could not write to Database"));
+    if (!write_marks(marks_.back(), false))
+        return;
+    marks_.pop_back();
+    marks_changed(false);
+}
+
+void PeriodReportWindow::end_undo() {
+    marks_.clear();
+    marks_.shrink_to_fit();
+    undo_->setEnabled(false);
+}
+
+void PeriodReportWindow::marks_changed(bool marked) {
+    redraw_main_views();
+    // Unmarked entries come back into an "Unbilled only" report at their places: that takes a
+    // computation. Otherwise the rows keep their places, or marked ones leave, and only the
+    // figures are summed again.
+    if (listing_.unbilled_only && !marked) {
+        refresh();
         return;
     }
-    last_marked_.clear();
-    redraw_main_views();
-    refresh();
+    if (listing_.unbilled_only) {
+        entries_model_->begin_reset();
+        retotal_listing(ws_.store, listing_);
+        entries_model_->end_reset();
+    } else {
+        retotal_listing(ws_.store, listing_);
+        entries_model_->all_rows_changed();
+    }
+    rows_model_->figures_changed();
+    show_listing();
 }
 
 void PeriodReportWindow::redraw_main_views() {

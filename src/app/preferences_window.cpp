@@ -6,16 +6,22 @@
 #include "views/dialogs.h"
 #include "views/ids.h"
 #include "views/item_dialog.h"
-#include "views/label_fit.h"
 #include "views/tree.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFrame>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QVBoxLayout>
 #include <array>
 
 namespace olv {
@@ -42,6 +48,22 @@ int entry_of_mask(const std::string& mask) {
 
 QString id_name(int id) {
     return QString::number(id);
+}
+
+const QSize kPreferencesSize(300, 140);
+constexpr int kCurrencyCharacters = 8;
+
+// A line edit as wide as `characters` of its widest letter, with its frame and margins.
+int line_edit_width(const QLineEdit& field, int characters) {
+    const QFontMetrics metrics(field.font());
+    const int text = metrics.horizontalAdvance(QString(characters, QLatin1Char('W')));
+    QStyleOptionFrame option;
+    option.initFrom(&field);
+    option.lineWidth = field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &field);
+    const QMargins margins = field.textMargins();
+    // QLineEdit keeps two pixels beside its text on each side.
+    const QSize contents(text + 4 + margins.left() + margins.right(), metrics.height());
+    return field.style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, &field).width();
 }
 
 // Closed from its title bar: what was typed is discarded and the main window is current again,
@@ -93,40 +115,108 @@ QPushButton* add_window_button(QWidget* window, Workspace& ws, int id, const QSt
     return button;
 }
 
-void open_preferences(Workspace& ws) {
+namespace {
+
+const QString kKeepInTray = QStringLiteral("keep in tray");
+const QString kIdleMinutes = QStringLiteral("idle minutes");
+
+// The tray and idle rows below the display settings.
+void add_shell_rows(QWidget* window, QFormLayout* fields, const ShellPreferences& shell) {
+    auto* keep =
+        new QCheckBox(QStringLiteral("Keep running in the tray when the window is closed"), window);
+    keep->setObjectName(kKeepInTray);
+    keep->setChecked(shell.keep_in_tray);
+    fields->addRow(keep);
+
+    auto* ask = new QLabel(QStringLiteral("Ask after"), window);
+    auto* minutes = new QSpinBox(window);
+    minutes->setObjectName(kIdleMinutes);
+    minutes->setRange(0, 24 * 60);
+    minutes->setValue(shell.idle_minutes);
+    minutes->setAccessibleName(QStringLiteral("Ask after minutes without keyboard or mouse"));
+    auto* rest =
+        new QLabel(QStringLiteral("minutes without keyboard or mouse while a timer runs"), window);
+    ask->setBuddy(minutes);
+    rest->setBuddy(minutes);
+    auto* row = new QHBoxLayout;
+    row->addWidget(minutes);
+    row->addWidget(rest);
+    row->addStretch(1);
+    fields->addRow(ask, row);
+    if (!shell.idle_available) {
+        minutes->setEnabled(false);
+        ask->setEnabled(false);
+        rest->setEnabled(false);
+        auto* note = new QLabel(shell.idle_note, window);
+        note->setObjectName(QStringLiteral("idle note"));
+        note->setWordWrap(true);
+        fields->addRow(note);
+    }
+}
+
+} // namespace
+
+std::optional<ShellPreferences> shown_shell_preferences(const Workspace& ws) {
+    QWidget* window = ws.preferences_window;
+    if (!window)
+        return std::nullopt;
+    const auto* keep = window->findChild<QCheckBox*>(kKeepInTray);
+    const auto* minutes = window->findChild<QSpinBox*>(kIdleMinutes);
+    if (!keep || !minutes)
+        return std::nullopt;
+    ShellPreferences shell;
+    shell.keep_in_tray = keep->isChecked();
+    shell.idle_minutes = minutes->value();
+    shell.idle_available = minutes->isEnabled();
+    return shell;
+}
+
+void open_preferences(Workspace& ws, const std::optional<ShellPreferences>& shell) {
     auto* window = new PreferencesWindow(ws);
     place_small_window(window, ws.preferences_window, ws.main_window, id::PreferencesWindow,
-                       QStringLiteral("Preferences"), QSize(300, 140));
-
-    auto* currency_label = new QLabel(QStringLiteral("Currency Symbol"), window);
-    currency_label->setGeometry(10, 20, 100, 20);
-    auto* format_label = new QLabel(QStringLiteral("Date Format"), window);
-    format_label->setGeometry(10, 50, 60, 20);
-    fit_label_texts({currency_label, format_label});
-    auto* frame = new QFrame(window);
-    frame->setFrameShape(QFrame::Box);
-    frame->setGeometry(0, 0, 300, 140);
-    frame->lower();
-
-    QPushButton* ok = add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"),
-                                        QRect(120, 90, 60, 30));
-    QPushButton* cancel = add_window_button(window, ws, id::PreferencesCancel,
-                                            QStringLiteral("Cancel"), QRect(220, 90, 60, 30));
+                       QStringLiteral("Preferences"), kPreferencesSize);
 
     auto* currency = new QLineEdit(window);
     currency->setObjectName(id_name(id::PreferencesCurrency));
-    currency->setGeometry(110, 20, 30, 20);
+    currency->setMinimumWidth(line_edit_width(*currency, kCurrencyCharacters));
 
     auto* formats = new QComboBox(window);
     formats->setObjectName(id_name(id::PreferencesDateFormat));
     formats->setEditable(false);
-    formats->setGeometry(110, 50, 180, 20);
     for (const char* entry : kDateFormats)
         formats->addItem(QLatin1String(entry));
-    formats->setCurrentIndex(0);
+    formats->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     currency->setText(QString::fromStdString(ws.store.currency));
     formats->setCurrentIndex(entry_of_mask(ws.store.date_mask));
+
+    // One row per setting: a new one is one more addRow.
+    auto* fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    fields->addRow(new QLabel(QStringLiteral("Currency Symbol"), window), currency);
+    fields->addRow(new QLabel(QStringLiteral("Date Format"), window), formats);
+    if (shell)
+        add_shell_rows(window, fields, *shell);
+
+    QPushButton* ok = add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"), {});
+    QPushButton* cancel =
+        add_window_button(window, ws, id::PreferencesCancel, QStringLiteral("Cancel"), {});
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(window);
+    layout->addLayout(fields);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    // As large as the controls need, never smaller than before, still centred on its owner.
+    const QPoint centre = window->geometry().center();
+    QRect placed(QPoint(), window->sizeHint().expandedTo(kPreferencesSize));
+    placed.moveCenter(centre);
+    window->setGeometry(placed);
+    layout->activate();
 
     name_controls_by_labels(window);
     order_tab_by_screen(window);
@@ -138,7 +228,11 @@ void open_preferences(Workspace& ws) {
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     QObject::connect(escape, &QShortcut::activated, cancel, &QPushButton::click);
 
+    // Typing goes into the first field at once, over its value; Space no longer presses a button.
+    currency->setFocus(Qt::ActiveWindowFocusReason);
+    currency->selectAll();
     window->show();
+    window->activateWindow();
 }
 
 void apply_preferences(Workspace& ws) {

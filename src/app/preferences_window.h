@@ -6,12 +6,26 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 class QPushButton;
 
 namespace olv {
 
-void open_preferences(Workspace& ws);
+// The program's own settings below the user's display settings: kept in the settings file, not
+// in the database.
+struct ShellPreferences {
+    bool keep_in_tray = false;
+    int idle_minutes = 15; // 0: never ask
+    // Without a source of idle time the choice is shown disabled, with this note.
+    bool idle_available = true;
+    QString idle_note;
+};
+
+// Without shell preferences the window holds only the display settings.
+void open_preferences(Workspace& ws, const std::optional<ShellPreferences>& shell = std::nullopt);
+// The shell preferences as the open window shows them; nothing when it shows none.
+std::optional<ShellPreferences> shown_shell_preferences(const Workspace& ws);
 void apply_preferences(Workspace& ws);
 void open_about(Workspace& ws);
 

@@ -40,6 +40,11 @@ std::int64_t SystemClock::steady_ms() const {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+std::int64_t SystemClock::wall_ms() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 ManualClock::ManualClock(WallTime start) : wall_seconds_(seconds_from_civil(start)) {}
 
 WallTime ManualClock::wall_now() const {

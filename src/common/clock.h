@@ -17,12 +17,16 @@ public:
     virtual WallTime wall_now() const = 0;
     // Milliseconds on a monotonic clock that stands still while the machine is suspended.
     virtual std::int64_t steady_ms() const = 0;
+    // Milliseconds since 1970 on the wall clock, free of time zones: it moves on while the
+    // machine sleeps, so its distance from the monotonic clock grows by the time slept.
+    virtual std::int64_t wall_ms() const = 0;
 };
 
 class SystemClock final : public Clock {
 public:
     WallTime wall_now() const override;
     std::int64_t steady_ms() const override;
+    std::int64_t wall_ms() const override;
 };
 
 // A clock that moves only when told to; both clocks advance together.
@@ -31,6 +35,8 @@ public:
     explicit ManualClock(WallTime start = {2026, 12, 10, 9, 0, 0});
     WallTime wall_now() const override;
     std::int64_t steady_ms() const override { return steady_ms_; }
+    std::int64_t wall_ms() const override { return wall_seconds_ * 1000 + wall_ms_remainder_; }
+    // Moves the wall clock alone, as a suspend or a clock change does.
     void set_wall(WallTime t);
     void advance_ms(std::int64_t ms);
     void advance_seconds(std::int64_t s) { advance_ms(s * 1000); }

@@ -16,7 +16,7 @@ constexpr double kLeft = Page::kLeft;
 constexpr double kRight = 20.5;
 
 std::string money(const Store& store, std::int64_t cents) {
-    return format_money(store.currency, static_cast<double>(cents) / 100.0);
+    return format_cents(store.currency, cents);
 }
 
 std::vector<std::string> total_cells(const Store& store, std::string label, const PeriodTotals& t) {

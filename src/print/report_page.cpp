@@ -20,8 +20,8 @@ std::vector<std::string> figure_cells(const Workspace& ws, std::string label,
                                       const Figures& figures) {
     return {std::move(label), format_duration(figures.total_seconds),
             format_duration(figures.billed_seconds),
-            format_money(ws.store.currency, figures.earned),
-            format_money(ws.store.currency, figures.billed_amount)};
+            format_cents(ws.store.currency, figures.earned_cents),
+            format_cents(ws.store.currency, figures.billed_cents)};
 }
 
 TableLayout report_layout(const Page& page, const Workspace& ws, const Report& report) {

@@ -36,6 +36,15 @@ void append_number(std::string& out, std::uint64_t value) {
     out.append(digits, end);
 }
 
+void append_signed(std::string& out, std::int64_t value) {
+    std::uint64_t size = static_cast<std::uint64_t>(value);
+    if (value < 0) {
+        out += '-';
+        size = 0 - size;
+    }
+    append_number(out, size);
+}
+
 void append_date(std::string& out, DateValue date) {
     const int year = date_year(date);
     append_number(out, static_cast<std::uint64_t>(year < 0 ? 0 : year));
@@ -106,51 +115,58 @@ std::string csv_cents(std::int64_t cents) {
     return out;
 }
 
-void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries) {
-    const RecordLists& lists = store.lists;
-    NameFields clients(lists.clients.size());
-    NameFields projects(lists.projects.size());
-    NameFields objectives(lists.objectives.size());
-    NameFields tasks(lists.tasks.size());
-    std::string buffer(kCsvHeader);
-    constexpr std::size_t kChunk = 1 << 16;
-    buffer.reserve(kChunk + 1024);
+struct CsvRows::Names {
+    NameFields clients, projects, objectives, tasks;
+    explicit Names(const RecordLists& lists)
+        : clients(lists.clients.size()), projects(lists.projects.size()),
+          objectives(lists.objectives.size()), tasks(lists.tasks.size()) {}
+};
+
+CsvRows::CsvRows(const Store& store)
+    : store_(store), names_(std::make_unique<Names>(store.lists)), text_(kCsvHeader) {}
+
+CsvRows::~CsvRows() = default;
+
+void CsvRows::add(const PeriodEntry& e) {
+    const RecordLists& lists = store_.lists;
+    std::string& buffer = text_;
     // Entries come day by day: one date text serves a run of them.
-    std::int64_t last_day = 0;
-    std::string date_text;
-    bool have_date = false;
+    const std::int64_t day = day_number(e.date);
+    if (!have_date_ || day != last_day_) {
+        date_text_.clear();
+        append_date(date_text_, e.date);
+        last_day_ = day;
+        have_date_ = true;
+    }
+    buffer += date_text_;
+    buffer += ',';
+    buffer += names_->clients.get(e.client, [&] { return lists.clients[e.client].client_name; });
+    buffer += ',';
+    buffer +=
+        names_->projects.get(e.project, [&] { return lists.projects[e.project].project_title; });
+    buffer += ',';
+    buffer +=
+        names_->objectives.get(e.objective, [&] { return lists.objectives[e.objective].ob_title; });
+    buffer += ',';
+    buffer += names_->tasks.get(e.task, [&] { return lists.tasks[e.task].task_title; });
+    buffer += ',';
+    append_time(buffer, e.seconds);
+    buffer += ',';
+    append_signed(buffer, e.seconds);
+    buffer += e.billed ? ",yes," : ",no,";
+    append_cents(buffer, e.rate_cents);
+    buffer += ',';
+    append_cents(buffer, e.amount_cents);
+    buffer += "\r\n";
+}
+
+void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries) {
+    CsvRows rows(store);
+    std::string& buffer = rows.text();
+    buffer.reserve(CsvRows::kChunk + 1024);
     for (const PeriodEntry& e : entries) {
-        const std::int64_t day = day_number(e.date);
-        if (!have_date || day != last_day) {
-            date_text.clear();
-            append_date(date_text, e.date);
-            last_day = day;
-            have_date = true;
-        }
-        buffer += date_text;
-        buffer += ',';
-        buffer += clients.get(e.client, [&] { return lists.clients[e.client].client_name; });
-        buffer += ',';
-        buffer += projects.get(e.project, [&] { return lists.projects[e.project].project_title; });
-        buffer += ',';
-        buffer +=
-            objectives.get(e.objective, [&] { return lists.objectives[e.objective].ob_title; });
-        buffer += ',';
-        buffer += tasks.get(e.task, [&] { return lists.tasks[e.task].task_title; });
-        buffer += ',';
-        append_time(buffer, e.seconds);
-        buffer += ',';
-        if (e.seconds < 0)
-            buffer += '-';
-        append_number(buffer, static_cast<std::uint64_t>(e.seconds < 0
-                                                             ? -static_cast<std::int64_t>(e.seconds)
-                                                             : e.seconds));
-        buffer += e.billed ? ",yes," : ",no,";
-        append_cents(buffer, e.rate_cents);
-        buffer += ',';
-        append_cents(buffer, e.amount_cents);
-        buffer += "\r\n";
-        if (buffer.size() >= kChunk) {
+        rows.add(e);
+        if (buffer.size() >= CsvRows::kChunk) {
             out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
             buffer.clear();
         }

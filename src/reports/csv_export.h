@@ -4,6 +4,7 @@
 #include "reports/period.h"
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -22,6 +23,30 @@ std::string csv_name_field(std::string_view name);
 std::string csv_time(std::int64_t seconds);
 // Two decimals with a point, no currency sign ("1234.50", "-0.05").
 std::string csv_cents(std::int64_t cents);
+
+// The rows of the CSV made one entry at a time, for a writer that goes on in steps: the header
+// first, then a row per entry added. The caller writes out the text and empties it as it goes.
+class CsvRows {
+public:
+    static constexpr std::size_t kChunk = 1 << 16; // bytes worth one write
+
+    explicit CsvRows(const Store& store);
+    ~CsvRows();
+    CsvRows(const CsvRows&) = delete;
+    CsvRows& operator=(const CsvRows&) = delete;
+
+    void add(const PeriodEntry& entry);
+    std::string& text() { return text_; }
+
+private:
+    struct Names;
+    const Store& store_;
+    std::unique_ptr<Names> names_;
+    std::string text_;
+    std::string date_text_;
+    std::int64_t last_day_ = 0;
+    bool have_date_ = false;
+};
 
 void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries);
 

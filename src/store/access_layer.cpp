@@ -1,11 +1,16 @@
 #include "store/access_layer.h"
+#include "store/server_connection.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <dlfcn.h>
 #include <limits>
 #include <string>
@@ -139,13 +144,21 @@ struct Grid {
 struct DatabaseSlot {
     std::int32_t number = 0;
     sqlite3* handle = nullptr;
+    std::unique_ptr<ServerConnection> server; // instead of the handle, for a server
+    std::string location;                     // without a password
+    bool wants_lock = false;                  // held the server's lock: retaken on reconnect
+
+    bool open() const { return handle || server; }
+    const void* id() const { return handle ? static_cast<const void*>(handle) : server.get(); }
 };
 
 struct ResultSlot {
     std::int32_t number = 0;
-    sqlite3* database = nullptr;
+    const void* database = nullptr;
     Grid grid;
 };
+
+constexpr int kServerConnectTimeoutSeconds = 10;
 
 } // namespace
 
@@ -156,6 +169,19 @@ struct AccessLayer::State {
     std::vector<DatabaseSlot> databases;
     std::int32_t current_number = 0;
     sqlite3* current_handle = nullptr;
+    DatabaseSlot* current_slot() { return find_database(current_number); }
+    const DatabaseSlot* current_slot() const {
+        return const_cast<State*>(this)->find_database(current_number);
+    }
+
+    // Servers.
+    std::string password;
+    bool needs_password = false;
+    bool lock_lost = false;
+    bool transaction_open = false; // a server transaction was begun and not yet ended
+    int answer_timeout_ms = 0;
+    bool reconnect = true;
+    std::string no_location;
 
     std::vector<ResultSlot> results;
     std::int32_t current_result_number = 0;
@@ -165,7 +191,7 @@ struct AccessLayer::State {
 
     DatabaseSlot* find_database(std::int32_t number) {
         for (auto& slot : databases)
-            if (slot.handle && slot.number == number)
+            if (slot.open() && slot.number == number)
                 return &slot;
         return nullptr;
     }
@@ -182,7 +208,127 @@ struct AccessLayer::State {
     int run_exec(sqlite3* db, std::string_view statement);
     int back_up(sqlite3* source, const std::string& target,
                 const AccessLayer::CopyProgress& progress = {});
+
+    // A server connection that was lost is connected again, and the lock it held taken again,
+    // before a statement that does not continue a transaction. False when that failed, with
+    // the code to return.
+    bool ensure_connected(DatabaseSlot& slot, bool begins, int& code);
+    int server_execute(DatabaseSlot& slot, std::string_view statement);
+    int server_query(DatabaseSlot& slot, std::string_view statement, Grid& grid);
 };
+
+namespace {
+
+bool is_word(std::string_view statement, std::string_view word) {
+    const auto start = statement.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos || statement.size() - start < word.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(statement[start + i])) != word[i])
+            return false;
+    return true;
+}
+
+std::string clock_time(std::int64_t seconds) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[16] = {};
+    std::strftime(text, sizeof text, "%H:%M", &local);
+    return text;
+}
+
+} // namespace
+
+bool AccessLayer::State::ensure_connected(DatabaseSlot& slot, bool begins, int& code) {
+    ServerConnection& server = *slot.server;
+    if (server.connected())
+        return true;
+    if (transaction_open && !begins) {
+        last_error = "the connection to the server was lost";
+        code = server_code::kLost;
+        return false;
+    }
+    transaction_open = false;
+    if (!reconnect || !server.reconnect()) {
+        last_error = "the connection to the server was lost: " + server.connection_message();
+        code = server_code::kLost;
+        return false;
+    }
+    if (slot.wants_lock && !server.try_lock(last_error)) {
+        const ServerConnection::Holder holder = server.lock_holder();
+        // Without the lock this connection must write nothing: it is dropped again.
+        server.reconnect();
+        lock_lost = true;
+        last_error = holder.machine.empty() ? "This database is open on another machine"
+                                            : "This database is open on " + holder.machine +
+                                                  " since " + clock_time(holder.since);
+        code = server_code::kBusy;
+        return false;
+    }
+    return true;
+}
+
+int AccessLayer::State::server_execute(DatabaseSlot& slot, std::string_view statement) {
+    last_error.clear();
+    const bool begins = is_word(statement, "BEGIN");
+    const bool ends =
+        is_word(statement, "COMMIT") || is_word(statement, "ROLLBACK") || is_word(statement, "END");
+    if (lock_lost) {
+        last_error = "This database was taken over by another machine";
+        return server_code::kBusy;
+    }
+    int code = 0;
+    if (!ensure_connected(slot, begins, code)) {
+        if (ends)
+            transaction_open = false;
+        return code;
+    }
+    code = slot.server->execute(statement, last_error);
+    // A connection found gone at the start of a transaction is taken up again at once: the
+    // transaction has not begun, so nothing of it is lost.
+    if (begins && code == server_code::kLost && reconnect) {
+        if (!ensure_connected(slot, true, code))
+            return code;
+        code = slot.server->execute(statement, last_error);
+    }
+    if (begins && code == server_code::kOk)
+        transaction_open = true;
+    if (ends || !slot.server->in_transaction())
+        transaction_open = false;
+    return code;
+}
+
+int AccessLayer::State::server_query(DatabaseSlot& slot, std::string_view statement, Grid& grid) {
+    int code = 0;
+    if (!ensure_connected(slot, false, code))
+        return code;
+    ServerResult result = slot.server->query(statement, code, last_error);
+    if (!result)
+        return code;
+    const int rows = PQntuples(result.get());
+    const int columns = PQnfields(result.get());
+    if (rows == 0)
+        return server_code::kOk;
+    grid.columns = columns;
+    for (int c = 0; c < columns; ++c) {
+        const char* name = PQfname(result.get(), c);
+        grid.add_cell(name ? name : "", name ? std::strlen(name) : 0);
+    }
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(result.get(), r, c))
+                grid.add_cell(nullptr, 0);
+            else if (!grid.add_cell(PQgetvalue(result.get(), r, c),
+                                    static_cast<std::size_t>(PQgetlength(result.get(), r, c)))) {
+                last_error = "DBLayer: HeapAlloc call failed";
+                return SQLITE_NOMEM;
+            }
+        }
+        ++grid.rows;
+    }
+    return server_code::kOk;
+}
 
 int AccessLayer::State::step_query(sqlite3* db, std::string_view statement, Grid& grid) {
     const char* next = statement.data();
@@ -252,7 +398,8 @@ int AccessLayer::State::query(std::int32_t result_number, std::string_view state
     }
     Grid grid;
     last_error.clear();
-    const int rc = step_query(database->handle, statement, grid);
+    const int rc = database->server ? server_query(*database, statement, grid)
+                                    : step_query(database->handle, statement, grid);
     current_number = database->number;
     current_handle = database->handle;
     if (rc != SQLITE_OK) {
@@ -269,7 +416,7 @@ int AccessLayer::State::query(std::int32_t result_number, std::string_view state
     }
     // A new slot may have moved the others: the current result is looked up again below.
     slot->number = result_number;
-    slot->database = database->handle;
+    slot->database = database->id();
     slot->grid = std::move(grid);
     current_result_number = result_number;
     current_result = &*slot;
@@ -434,6 +581,7 @@ void AccessLayer::unload_engine() {
         if (slot.handle)
             s.engine.close(slot.handle);
     s.databases.clear();
+    s.transaction_open = false;
     s.current_number = 0;
     s.current_handle = nullptr;
     dlclose(s.library);
@@ -447,6 +595,37 @@ void* AccessLayer::open_database(const std::string& file_name) {
 
 void* AccessLayer::open_numbered_database(std::int32_t number, const std::string& file_name) {
     State& s = *state_;
+    s.needs_password = false;
+    if (is_server_location(file_name)) {
+        s.last_error.clear();
+        auto server = std::make_unique<ServerConnection>();
+        const auto opened = server->open(file_name, s.password, kServerConnectTimeoutSeconds);
+        if (opened != ServerConnection::Opened::Yes) {
+            s.needs_password = opened == ServerConnection::Opened::NeedsPassword;
+            s.last_error = server->connection_message();
+            return nullptr;
+        }
+        if (s.answer_timeout_ms > 0)
+            server->set_answer_timeout(s.answer_timeout_ms);
+        if (s.find_database(number))
+            close_database(number);
+        auto free_slot = std::find_if(s.databases.begin(), s.databases.end(),
+                                      [](const DatabaseSlot& d) { return !d.open(); });
+        if (free_slot == s.databases.end()) {
+            s.databases.push_back({});
+            free_slot = s.databases.end() - 1;
+        }
+        free_slot->number = number;
+        free_slot->handle = nullptr;
+        free_slot->server = std::move(server);
+        free_slot->location = location_without_password(file_name);
+        free_slot->wants_lock = false;
+        s.current_number = number;
+        s.current_handle = nullptr;
+        s.lock_lost = false;
+        s.transaction_open = false;
+        return free_slot->server->raw();
+    }
     if (!s.library)
         return nullptr;
     s.last_error.clear();
@@ -471,13 +650,14 @@ void* AccessLayer::open_numbered_database(std::int32_t number, const std::string
     if (s.find_database(number))
         close_database(number);
     auto free_slot = std::find_if(s.databases.begin(), s.databases.end(),
-                                  [](const DatabaseSlot& d) { return !d.handle; });
+                                  [](const DatabaseSlot& d) { return !d.open(); });
     if (free_slot == s.databases.end()) {
         s.databases.push_back({});
         free_slot = s.databases.end() - 1;
     }
     free_slot->number = number;
     free_slot->handle = handle;
+    free_slot->location = file_name;
     s.current_number = number;
     s.current_handle = handle;
     return handle;
@@ -491,9 +671,11 @@ int AccessLayer::close_database(std::int32_t number) {
         return 0;
     }
     sqlite3* handle = slot->handle;
+    const void* id = slot->id();
+    const bool was_current = number == s.current_number;
     const std::int32_t current_result_number = s.current_result_number;
     const bool had_current = s.current_result != nullptr;
-    std::erase_if(s.results, [handle](const ResultSlot& r) { return r.database == handle; });
+    std::erase_if(s.results, [id](const ResultSlot& r) { return r.database == id; });
     // Erasing moves slots: point at the current result again, or at none when it went.
     s.current_result = nullptr;
     if (had_current) {
@@ -503,13 +685,19 @@ int AccessLayer::close_database(std::int32_t number) {
         else
             s.current_result_number = 0;
     }
-    s.engine.close(handle);
-    if (handle == s.current_handle) {
+    if (handle)
+        s.engine.close(handle);
+    slot->server.reset();
+    if (was_current) {
         s.current_number = 0;
         s.current_handle = nullptr;
+        s.transaction_open = false;
+        s.lock_lost = false;
     }
     slot->number = 0;
     slot->handle = nullptr;
+    slot->location.clear();
+    slot->wants_lock = false;
     return 0;
 }
 
@@ -518,7 +706,7 @@ int AccessLayer::close_current_database() {
 }
 
 bool AccessLayer::has_current_database() const {
-    return state_->current_handle != nullptr;
+    return state_->current_slot() != nullptr;
 }
 
 void* AccessLayer::current_handle() const {
@@ -597,10 +785,13 @@ void AccessLayer::release_current_result() {
 
 int AccessLayer::execute(std::string_view statement) {
     State& s = *state_;
-    if (!s.current_handle) {
+    DatabaseSlot* slot = s.current_slot();
+    if (!slot) {
         s.last_error = "DBLayer: there's no current database handle";
         return kNoDatabase;
     }
+    if (slot->server)
+        return s.server_execute(*slot, statement);
     return s.run_exec(s.current_handle, statement);
 }
 
@@ -620,11 +811,15 @@ int AccessLayer::execute_on(std::int32_t number, std::string_view statement) {
         s.last_error = "DBLayer: Handle not found";
         return kNoDatabase;
     }
+    if (slot->server)
+        return s.server_execute(*slot, statement);
     return s.run_exec(slot->handle, statement);
 }
 
 bool AccessLayer::in_transaction() const {
     const State& s = *state_;
+    if (const DatabaseSlot* slot = s.current_slot(); slot && slot->server)
+        return slot->server->in_transaction();
     if (!s.current_handle || !s.engine.get_autocommit)
         return false;
     return s.engine.get_autocommit(s.current_handle) == 0;
@@ -669,6 +864,67 @@ const std::string& AccessLayer::last_error() const {
     return state_->last_error;
 }
 
+EngineKind AccessLayer::engine_kind() const {
+    const DatabaseSlot* slot = state_->current_slot();
+    return slot && slot->server ? EngineKind::PostgreSQL : EngineKind::SQLite;
+}
+
+void AccessLayer::set_server_password(const std::string& password) {
+    state_->password = password;
+}
+
+bool AccessLayer::needs_password() const {
+    return state_->needs_password;
+}
+
+bool AccessLayer::connection_lost(int result) {
+    return result == server_code::kLost;
+}
+
+bool AccessLayer::take_server_lock() {
+    State& s = *state_;
+    DatabaseSlot* slot = s.current_slot();
+    if (!slot || !slot->server)
+        return slot != nullptr;
+    if (!slot->server->try_lock(s.last_error))
+        return false;
+    slot->wants_lock = true;
+    return true;
+}
+
+std::string AccessLayer::lock_holder_text() {
+    State& s = *state_;
+    DatabaseSlot* slot = s.current_slot();
+    if (!slot || !slot->server)
+        return {};
+    const ServerConnection::Holder holder = slot->server->lock_holder();
+    if (holder.machine.empty())
+        return "This database is open on another machine";
+    return "This database is open on " + holder.machine + " since " + clock_time(holder.since);
+}
+
+bool AccessLayer::lock_lost() const {
+    return state_->lock_lost;
+}
+
+int AccessLayer::set_read_only() {
+    return execute(read_only_sql(engine_kind()));
+}
+
+void AccessLayer::set_server_patience(int answer_timeout_ms, bool reconnect) {
+    State& s = *state_;
+    s.answer_timeout_ms = answer_timeout_ms;
+    s.reconnect = reconnect;
+    for (auto& slot : s.databases)
+        if (slot.server)
+            slot.server->set_answer_timeout(answer_timeout_ms);
+}
+
+const std::string& AccessLayer::current_location() const {
+    const DatabaseSlot* slot = state_->current_slot();
+    return slot ? slot->location : state_->no_location;
+}
+
 // --- Typed reading ----------------------------------------------------------------------------
 
 namespace {
@@ -689,16 +945,38 @@ AccessLayer::Rows::Rows(const void* engine, void* statement, int result)
         columns_ = engine_of(engine_).column_count(statement_of(statement_));
 }
 
+AccessLayer::Rows::Rows(void* server, int result, std::string* error)
+    : engine_(nullptr), statement_(nullptr), result_(result), server_(server), error_(error) {}
+
 AccessLayer::Rows::Rows(Rows&& other) noexcept
     : engine_(other.engine_), statement_(std::exchange(other.statement_, nullptr)),
-      result_(other.result_), columns_(other.columns_) {}
+      result_(other.result_), columns_(other.columns_),
+      server_(std::exchange(other.server_, nullptr)), error_(other.error_),
+      cells_(std::move(other.cells_)), nulls_(std::move(other.nulls_)) {}
 
 AccessLayer::Rows::~Rows() {
     if (statement_)
         engine_of(engine_).finalize(statement_of(statement_));
+    // The rest of a server's rows are read and dropped: the connection is free only after.
+    while (server_ && next()) {
+    }
 }
 
 bool AccessLayer::Rows::next() {
+    if (server_) {
+        auto* server = static_cast<ServerConnection*>(server_);
+        int code = 0;
+        std::string error;
+        if (server->next_row(cells_, nulls_, code, error)) {
+            columns_ = static_cast<int>(cells_.size());
+            return true;
+        }
+        server_ = nullptr;
+        result_ = code;
+        if (code != 0 && error_)
+            *error_ = error;
+        return false;
+    }
     if (!statement_)
         return false;
     const int rc = engine_of(engine_).step(statement_of(statement_));
@@ -709,19 +987,54 @@ bool AccessLayer::Rows::next() {
     return false;
 }
 
+// A server's cells come as text: a whole integer reads as an integer, a whole number with a
+// point or exponent as a real, as the file engine would have stored them.
 AccessLayer::Rows::Type AccessLayer::Rows::type(int column) const {
+    if (!engine_) {
+        const auto c = static_cast<std::size_t>(column);
+        if (nulls_[c])
+            return Type::Null;
+        const std::string_view cell = cells_[c];
+        const char* end = cell.data() + cell.size();
+        std::int64_t whole = 0;
+        if (!cell.empty() && std::from_chars(cell.data(), end, whole).ptr == end)
+            return Type::Integer;
+        double value = 0;
+        if (!cell.empty() && (std::isdigit(static_cast<unsigned char>(cell.back())) != 0) &&
+            std::from_chars(cell.data(), end, value).ptr == end)
+            return Type::Real;
+        return Type::Text;
+    }
     return static_cast<Type>(engine_of(engine_).column_type(statement_of(statement_), column));
 }
 
 std::int64_t AccessLayer::Rows::integer(int column) const {
+    if (!engine_) {
+        const std::string_view cell = cells_[static_cast<std::size_t>(column)];
+        std::int64_t whole = 0;
+        std::from_chars(cell.data(), cell.data() + cell.size(), whole);
+        return whole;
+    }
     return engine_of(engine_).column_int64(statement_of(statement_), column);
 }
 
 double AccessLayer::Rows::real(int column) const {
+    if (!engine_) {
+        const std::string_view cell = cells_[static_cast<std::size_t>(column)];
+        double value = 0;
+        if (std::from_chars(cell.data(), cell.data() + cell.size(), value).ec != std::errc{}) {
+            std::int64_t whole = 0;
+            std::from_chars(cell.data(), cell.data() + cell.size(), whole);
+            value = static_cast<double>(whole);
+        }
+        return value;
+    }
     return engine_of(engine_).column_double(statement_of(statement_), column);
 }
 
 std::string_view AccessLayer::Rows::text(int column) const {
+    if (!engine_)
+        return cells_[static_cast<std::size_t>(column)];
     const Engine& e = engine_of(engine_);
     const auto* value =
         reinterpret_cast<const char*>(e.column_text(statement_of(statement_), column));
@@ -738,6 +1051,13 @@ AccessLayer::Rows AccessLayer::step_rows(std::string_view statement) {
         return Rows(&s.engine, nullptr, kNoDatabase);
     }
     s.last_error.clear();
+    if (database->server) {
+        int code = 0;
+        if (!s.ensure_connected(*database, false, code) ||
+            !database->server->start_rows(statement, code, s.last_error))
+            return Rows(&s.engine, nullptr, code);
+        return Rows(database->server.get(), 0, &s.last_error);
+    }
     sqlite3_stmt* stmt = nullptr;
     const int rc = s.engine.prepare(database->handle, statement.data(),
                                     static_cast<int>(statement.size()), &stmt, nullptr);

@@ -4,11 +4,17 @@
 // the program uses number 0 for both. A result is copied at once into a grid owned here:
 // grid row 0 holds the column names, rows 1..row_count() the data. Failures are recorded as
 // the last error text.
+//
+// A location that is a PostgreSQL connection URI opens a database on a server instead
+// (server_connection.h); every call below then works the same, with the same result codes.
+#include "store/dialect.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace olv {
 
@@ -33,7 +39,8 @@ public:
     void* engine_loaded() const;
     void unload_engine();
 
-    // Engine database handle or nullptr.
+    // Engine database handle or nullptr. A server URI connects to the server (no engine
+    // library needed); a password in it is used, never kept in any text this layer gives out.
     void* open_database(const std::string& file_name);
     void* open_numbered_database(std::int32_t number, const std::string& file_name);
     int close_database(std::int32_t number);
@@ -79,6 +86,31 @@ public:
 
     const std::string& last_error() const;
 
+    // --- Servers ------------------------------------------------------------------------------
+    // The engine of the current database (SQLite when none is open).
+    EngineKind engine_kind() const;
+    // The password a server asks for that nothing else supplies, for the next connection
+    // (kept in memory only, for reconnecting). True after an open failed for want of one.
+    void set_server_password(const std::string& password);
+    bool needs_password() const;
+    // A result that says the connection to the server is gone (the file engine's I/O error).
+    static bool connection_lost(int result);
+    // Takes the server's advisory lock for this program (a file needs none: true). False when
+    // another program holds it; lock_holder_text() then names it ("This database is open on
+    // laptop.local since 09:12").
+    bool take_server_lock();
+    std::string lock_holder_text();
+    // True after a reconnect found the lock taken by another program: nothing more is written.
+    bool lock_lost() const;
+    // From now on the current database refuses every write.
+    int set_read_only();
+    // A statement the server leaves unanswered this long fails as a lost connection, and a
+    // lost connection is not connected again (0 and true: the normal patience).
+    void set_server_patience(int answer_timeout_ms, bool reconnect);
+    // The location of the current database as it may be shown or remembered (no password).
+    const std::string& current_location() const;
+    // -----------------------------------------------------------------------------------------
+
     // --- Typed reading: the rows of a query stepped straight from the engine, each cell read
     // with the accessor of its type, without the text grid. ----------------------------------
     class Rows {
@@ -106,10 +138,16 @@ public:
     private:
         friend class AccessLayer;
         Rows(const void* engine, void* statement, int result);
+        Rows(void* server, int result, std::string* error);
         const void* engine_;
         void* statement_;
         int result_;
         int columns_ = 0;
+        // Rows of a server: the cells of the current line.
+        void* server_ = nullptr;
+        std::string* error_ = nullptr;
+        std::vector<std::string_view> cells_;
+        std::vector<bool> nulls_;
     };
     // Prepares the first statement of the text on the current database. The rows must be read
     // before the next call that changes the connection.

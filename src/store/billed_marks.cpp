@@ -2,61 +2,86 @@
 
 #include "store/operations.h"
 
+#include <algorithm>
 #include <string>
-#include <unordered_set>
 
 namespace olv {
 
 namespace {
 
-// Keys per statement, well below the engine's limit on the length of a statement.
-constexpr std::size_t kKeysPerStatement = 500;
+// The keys go into a temporary table in rows of this many, then one statement sets the flags of
+// all of them: a few statements however many entries there are.
+constexpr std::size_t kKeysPerInsert = 20000;
+constexpr std::string_view kKeyTable = "olv_marked_keys";
 
-bool write_flags(AccessLayer& db, const std::vector<Key>& keys, bool billed) {
-    for (std::size_t first = 0; first < keys.size(); first += kKeysPerStatement) {
-        std::string sql = "UPDATE task_detail SET billed = ";
-        sql += billed ? "1" : "0";
-        sql += " WHERE key IN (";
-        const std::size_t end = std::min(keys.size(), first + kKeysPerStatement);
+MarkOutcome write_flags(AccessLayer& db, const std::vector<Key>& keys, bool billed,
+                        const MarkProgress& progress) {
+    const auto run = [&db](const std::string& sql) {
+        return AccessLayer::succeeded(db.execute(sql));
+    };
+    const std::string table(kKeyTable);
+    if (!run("CREATE TEMPORARY TABLE " + table + " (key BIGINT PRIMARY KEY)"))
+        return MarkOutcome::Failed;
+    std::string sql;
+    for (std::size_t first = 0; first < keys.size(); first += kKeysPerInsert) {
+        if (progress && !progress(first, keys.size()))
+            return MarkOutcome::Cancelled;
+        // Keys listed twice are one row (the mark of an entry is the same either way).
+        sql = "INSERT INTO " + table + " (key) VALUES ";
+        const std::size_t end = std::min(keys.size(), first + kKeysPerInsert);
         for (std::size_t i = first; i < end; ++i) {
             if (i != first)
                 sql += ',';
+            sql += '(';
             sql += std::to_string(keys[i]);
+            sql += ')';
         }
-        sql += ')';
-        if (!AccessLayer::succeeded(db.execute(sql)))
-            return false;
+        sql += " ON CONFLICT DO NOTHING";
+        if (!run(sql))
+            return MarkOutcome::Failed;
     }
-    return true;
+    if (progress && !progress(keys.size(), keys.size()))
+        return MarkOutcome::Cancelled;
+    if (!run(std::string("UPDATE task_detail SET billed = ") + (billed ? "1" : "0") +
+             " WHERE key IN (SELECT key FROM " + table + ")") ||
+        !run("DROP TABLE " + table))
+        return MarkOutcome::Failed;
+    return MarkOutcome::Written;
 }
 
 } // namespace
 
-bool set_entries_billed(Store& store, const std::vector<Key>& keys, bool billed) {
+MarkOutcome set_entries_billed(Store& store, const std::vector<Key>& keys, bool billed,
+                               const MarkProgress& progress) {
     AccessLayer& db = store.db;
     if (!db.has_current_database())
-        return false;
+        return MarkOutcome::Failed;
     // What the periodic flush has not written yet goes first, so this transaction holds only the
     // flags and nothing else is left half-written.
     const FlushResult flushed = flush(store);
     if (!flushed.committed || flushed.failed_records != 0)
-        return false;
+        return MarkOutcome::Failed;
     if (keys.empty())
-        return true;
+        return MarkOutcome::Written;
 
     if (!AccessLayer::succeeded(db.execute("BEGIN")))
-        return false;
-    if (!write_flags(db, keys, billed) || !AccessLayer::succeeded(db.execute("COMMIT"))) {
+        return MarkOutcome::Failed;
+    // The temporary table is made inside the transaction, so a rollback takes it away too.
+    MarkOutcome outcome = write_flags(db, keys, billed, progress);
+    if (outcome == MarkOutcome::Written && !AccessLayer::succeeded(db.execute("COMMIT")))
+        outcome = MarkOutcome::Failed;
+    if (outcome != MarkOutcome::Written) {
         if (db.in_transaction())
             db.execute("ROLLBACK");
-        return false;
+        return outcome;
     }
 
-    const std::unordered_set<Key> marked(keys.begin(), keys.end());
+    std::vector<Key> marked(keys);
+    std::sort(marked.begin(), marked.end());
     for (TimeEntry& entry : store.lists.entries)
-        if (marked.count(entry.key) != 0)
+        if (std::binary_search(marked.begin(), marked.end(), entry.key))
             entry.billed = billed ? 1 : 0;
-    return true;
+    return MarkOutcome::Written;
 }
 
 } // namespace olv

@@ -10,8 +10,23 @@ namespace {
 // Where a record's flag lives, and whether its statement went through.
 struct Written {
     bool* modified;
+    std::uint8_t* unwritten; // entries only
     bool ok;
 };
+
+std::uint8_t* unwritten_of(TimeEntry& entry) {
+    return &entry.unwritten;
+}
+template <typename Record> std::uint8_t* unwritten_of(Record&) {
+    return nullptr;
+}
+
+std::string statement_of(const TimeEntry& entry) {
+    return write_sql(entry);
+}
+template <typename Record> std::string statement_of(const Record& record) {
+    return update_sql(record);
+}
 
 int count_modified(const RecordLists& lists) {
     int count = 0;
@@ -61,9 +76,9 @@ FlushResult flush(Store& store) {
                 return;
             if (!record.modified)
                 continue;
-            const int rc = db.execute(update_sql(record));
+            const int rc = db.execute(statement_of(record));
             const bool ok = AccessLayer::succeeded(rc);
-            written.push_back({&record.modified, ok});
+            written.push_back({&record.modified, unwritten_of(record), ok});
             if (!ok && (AccessLayer::locked_elsewhere(rc) || !db.in_transaction()))
                 abandoned = true;
         }
@@ -83,9 +98,11 @@ FlushResult flush(Store& store) {
         return result;
     }
     for (const Written& w : written) {
-        if (w.ok)
+        if (w.ok) {
             *w.modified = false;
-        else
+            if (w.unwritten)
+                *w.unwritten = 0;
+        } else
             ++result.failed_records;
     }
     return result;

@@ -26,6 +26,18 @@ std::int32_t read_number(const Rows& rows, int column) {
     }
 }
 
+// An entry's time keeps all 64 bits; other cells convert as its text would.
+std::int64_t read_seconds(const Rows& rows, int column) {
+    switch (rows.type(column)) {
+    case Rows::Type::Integer:
+        return rows.integer(column);
+    case Rows::Type::Null:
+        return 0;
+    default:
+        return to_int64(rows.text(column));
+    }
+}
+
 double read_real(const Rows& rows, int column) {
     switch (rows.type(column)) {
     case Rows::Type::Integer:
@@ -48,6 +60,9 @@ template <typename Record> void read_record(const Rows& rows, Record& record) {
         switch (f.type) {
         case FieldType::Number:
             record.*f.number = read_number(rows, c);
+            break;
+        case FieldType::Seconds:
+            record.*f.seconds = read_seconds(rows, c);
             break;
         case FieldType::Flag:
             record.*f.flag = static_cast<std::uint8_t>(read_number(rows, c));
@@ -102,10 +117,11 @@ struct LoadProgress {
 
 // A table that fails part way loads nothing, as a query that fails gives no rows.
 template <typename Record>
-void load_list(AccessLayer& db, LoadProgress& progress, std::vector<Record>& list) {
+void load_list(AccessLayer& db, LoadProgress& progress, std::vector<Record>& list,
+               const std::string& select = StoredFields<Record>::select) {
     if (progress.unreadable || progress.cancelled)
         return;
-    Rows rows = db.step_rows(StoredFields<Record>::select);
+    Rows rows = db.step_rows(load_select(db.engine_kind(), select));
     while (rows.next()) {
         read_record(rows, list.emplace_back());
         if (!progress.row_read())
@@ -162,6 +178,11 @@ std::optional<Store::Placed> load_one_record(Store& store, RecordKind kind, Key 
 }
 
 LoadStatus load_all_records(Store& store, const LoadProgressCallback& report) {
+    return load_records(store, EntryFilter{}, report);
+}
+
+LoadStatus load_records(Store& store, const EntryFilter& filter,
+                        const LoadProgressCallback& report) {
     RecordLists& lists = store.lists;
     lists.clear_tables();
     AccessLayer& db = store.db;
@@ -176,7 +197,20 @@ LoadStatus load_all_records(Store& store, const LoadProgressCallback& report) {
     load_list(db, progress, lists.projects);
     load_list(db, progress, lists.objectives);
     load_list(db, progress, lists.tasks);
-    load_list(db, progress, lists.entries);
+    std::string conditions;
+    const auto add = [&conditions](const std::string& condition) {
+        conditions += conditions.empty() ? " WHERE " : " AND ";
+        conditions += condition;
+    };
+    if (filter.first_date)
+        add("date >= " + std::to_string(*filter.first_date));
+    if (filter.last_date)
+        add("date <= " + std::to_string(*filter.last_date));
+    if (filter.unbilled_only)
+        add("billed = 0");
+    load_list(db, progress, lists.entries,
+              conditions.empty() ? std::string(StoredFields<TimeEntry>::select)
+                                 : "SELECT * FROM Task_Detail" + conditions + " ORDER BY date ASC");
 
     store.structure_changed();
     if (progress.cancelled) {

@@ -14,7 +14,14 @@ namespace olv {
 // Opens (and so creates) the file as the current database, runs the six schema statements and
 // inserts the users row (key 1, the name, view 0, "£", "%dd/%mm/%yyyy"). False when the file
 // could not be opened.
+// A server URI gets the same in one transaction, unless its database holds any of the six
+// tables already (then it is left alone).
 bool create_database(Store& store, const std::string& path, const std::string& user_name);
+// Those of the six tables the current database holds (lower-case names).
+std::vector<std::string> existing_tables(AccessLayer& db);
+// Runs the six schema statements of the engine and makes the lasting index on the time
+// entries' task key; false at the first that fails (the caller holds the transaction).
+bool create_tables(AccessLayer& db);
 // For a database whose users table is empty: inserts the users row a new database gets and
 // adds it to the users list, so that the records beneath it show. The row is added to the list
 // also when the insert fails (its records are still there to see). Returns the engine result.
@@ -37,6 +44,15 @@ enum class LoadStatus {
 // rows read of all the tables hold, now and then; when it answers false the load stops.
 using LoadProgressCallback = std::function<bool(std::int64_t read, std::int64_t total)>;
 LoadStatus load_all_records(Store& store, const LoadProgressCallback& progress = {});
+// The same for a reader of some entries only (an export): the time entries dated within the
+// bounds (both included) and, if asked, unbilled ones only; every other record is read whole.
+struct EntryFilter {
+    std::optional<std::int64_t> first_date;
+    std::optional<std::int64_t> last_date;
+    bool unbilled_only = false;
+};
+LoadStatus load_records(Store& store, const EntryFilter& filter,
+                        const LoadProgressCallback& progress = {});
 // Reads the row of one client, project, objective or task by key, converted as a load converts
 // it, and puts the record at its place in its list. Nothing when the row cannot be read.
 std::optional<Store::Placed> load_one_record(Store& store, RecordKind kind, Key key);
@@ -62,6 +78,14 @@ std::string insert_objective_sql(Key key, std::string_view title, Key project_ke
 std::string insert_task_sql(Key key, bool completed, std::string_view title, Key objective_key,
                             DateValue start, DateValue end, bool accepted);
 std::string insert_time_entry_sql(Key key, Key task_key, DateValue day);
+// An entry with its time and billed flag as they are: time added by hand, and an entry whose
+// own insert failed, written by the next flush.
+std::string insert_time_entry_sql(const TimeEntry& entry);
+// Every column of an entry but its key, after its day or task changed.
+std::string update_row_sql(const TimeEntry& entry);
+// What the flush writes for an entry: its UPDATE, or what its failed write still owes the file
+// (`unwritten`).
+std::string write_sql(const TimeEntry& entry);
 
 std::string update_sql(const TimeEntry& entry);
 std::string update_sql(const UserRecord& user);
@@ -102,6 +126,31 @@ InsertResult insert_and_place(Store& store, RecordKind kind, Key key, const std:
 // (timing 1). Returns the engine result; on failure nothing is added.
 int insert_time_entry(Store& store, Key task_key, DateValue now, DateValue today);
 
+// --- Time entries changed by hand ----------------------------------------------------------
+// Both write at once, as the timer's new entry is. A write that fails leaves the change in the
+// lists, modified, with what the file still lacks in `unwritten`, so the next flush writes it
+// (rc is the engine result; the caller reports it).
+struct EntryWriteResult {
+    int rc = 0;
+    std::size_t index = 0; // of the entry in the entries list after the change
+    bool created = false;
+};
+// Adds seconds to the task's entry of that day with that billed flag (the first in list order),
+// or makes a new entry of them: time never goes into an entry of the other flag, so billed hours
+// stay as invoiced. An entry that cannot hold more seconds is left alone for a new one.
+EntryWriteResult add_time_to_day(Store& store, Key task_key, DateValue day, std::int64_t seconds,
+                                 bool billed, DateValue now);
+// Gives the entry at `entry_index` a new day, time, billed flag and task. Nothing is written when
+// nothing changed. A new day or task puts the entry at its place in load order.
+struct EntryChange {
+    DateValue day = 0;
+    std::int64_t seconds = 0;
+    bool billed = false;
+    Key task_key = 0;
+};
+EntryWriteResult change_time_entry(Store& store, std::size_t entry_index,
+                                   const EntryChange& change);
+
 // --- Flushing -------------------------------------------------------------------------------
 // True when any record is waiting for the flush to write it.
 bool flush_pending(const Store& store);
@@ -110,6 +159,22 @@ bool flush_pending(const Store& store);
 // objectives, tasks. A record's flag is cleared only once the transaction committed and its own
 // statement succeeded.
 FlushResult flush(Store& store);
+
+// --- Copying --------------------------------------------------------------------------------
+enum class CopyOutcome {
+    Copied,
+    SourceUnreadable,  // the source cannot be opened or read
+    TargetExists,      // a file target exists already (left untouched)
+    TargetHoldsTables, // the target database holds one of the six tables (left untouched)
+    TargetFailed,      // the target cannot be opened or written (nothing of the copy kept)
+};
+// Writes every record of the lists into the current database of `target`: the six tables, the
+// lasting index and every row, in one transaction. The target must hold none of the tables.
+CopyOutcome write_all_records(const RecordLists& lists, AccessLayer& target, std::string& error);
+// Copies every record from one location (file or server URI) to another, as above. A file
+// target must not exist yet.
+CopyOutcome copy_database_records(const std::string& from, const std::string& to,
+                                  std::string& error);
 
 // --- Deleting -------------------------------------------------------------------------------
 enum class DeleteOutcome { NoRecord, UserItem, Deleted, WriteFailed };

@@ -37,6 +37,38 @@ template <typename Records> bool restore(const Records& unsaved, Records& loaded
     return restored;
 }
 
+// An entry whose day or task the file does not hold yet takes them back; one whose row the file
+// lacks altogether comes back as it was, both still owed to the next flush.
+void restore_unwritten_entries(Store& store, const std::vector<TimeEntry>& unsaved) {
+    std::unordered_map<Key, std::size_t> by_key;
+    for (std::size_t i = 0; i < store.lists.entries.size(); ++i)
+        by_key.emplace(store.lists.entries[i].key, i);
+    std::vector<TimeEntry> missing;
+    bool moved = false;
+    for (const TimeEntry& entry : unsaved) {
+        if (entry.unwritten == 0)
+            continue;
+        const auto found = by_key.find(entry.key);
+        if (found != by_key.end()) {
+            TimeEntry& loaded = store.lists.entries[found->second];
+            loaded.Task_Key = entry.Task_Key;
+            loaded.date = entry.date;
+            loaded.unwritten = entry.unwritten == kWriteNewRow ? kWriteRow : entry.unwritten;
+            moved = true;
+        } else if (entry.unwritten == kWriteNewRow) {
+            missing.push_back(entry);
+        }
+    }
+    if (moved) // a day taken back may put the entry elsewhere in load order
+        std::stable_sort(store.lists.entries.begin(), store.lists.entries.end(),
+                         [](const TimeEntry& a, const TimeEntry& b) { return a.date < b.date; });
+    for (TimeEntry& entry : missing) {
+        entry.timing = 0;
+        entry.list_row = 0;
+        store.insert_record(std::move(entry));
+    }
+}
+
 } // namespace
 
 LoadStatus reload_keeping_unsaved(Store& store) {
@@ -60,6 +92,7 @@ LoadStatus reload_keeping_unsaved(Store& store) {
     restore(objectives, loaded.objectives);
     restore(tasks, loaded.tasks);
     restore(entries, loaded.entries);
+    restore_unwritten_entries(store, entries);
     // Restored parent keys may differ from the stored ones.
     store.structure_changed();
     return status;

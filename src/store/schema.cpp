@@ -1,30 +1,12 @@
 #include "common/text.h"
 #include "store/operations.h"
 
-#include <array>
 #include <string>
+#include <vector>
 
 namespace olv {
 
 namespace {
-
-constexpr std::array<const char*, 6> kSchema{
-    "create table users(key integer primary key, userID text, user_View integer, "
-    "user_Currency text, user_DateFormat text);",
-    "create table clients(key integer primary key, client_name text, client_rate float);",
-    "create table project(key integer primary key, project_title text, client_key integer, "
-    "project_date integer, "
-    "project_end integer, project_note text, project_rate float);",
-    "create table objectives(key integer primary key, ob_complete boolean, ob_title text, "
-    "Project_key integer, "
-    "ob_date integer, ob_end integer, ob_notes text);",
-    "create table task(key integer primary key, task_complete boolean, task_title text, "
-    "Obj_key integer, "
-    "Task_Date integer, Task_End integer, Task_Notes text, Task_Billed boolean, "
-    "task_checked boolean);",
-    "create table Task_Detail(key integer primary key, Task_Key integer, Time integer, "
-    "date integer, billed boolean);",
-};
 
 constexpr const char* kDefaultCurrency = "\xC2\xA3";
 constexpr const char* kDefaultDateMask = "%dd/%mm/%yyyy";
@@ -37,13 +19,45 @@ std::string insert_users_row_sql(const std::string& user_name) {
 } // namespace
 
 bool create_database(Store& store, const std::string& path, const std::string& user_name) {
-    if (!store.db.open_database(path))
+    AccessLayer& db = store.db;
+    if (!db.open_database(path))
         return false;
+    if (db.engine_kind() == EngineKind::PostgreSQL) {
+        // A server database is made whole in one transaction, or not at all; one that holds
+        // any of the tables already is left as it is.
+        if (!existing_tables(db).empty())
+            return true;
+        const bool made = AccessLayer::succeeded(db.execute("BEGIN")) && create_tables(db) &&
+                          AccessLayer::succeeded(db.execute(insert_users_row_sql(user_name))) &&
+                          AccessLayer::succeeded(db.execute("COMMIT"));
+        if (!made && db.in_transaction())
+            db.execute("ROLLBACK");
+        return made;
+    }
     // A table that already exists keeps its rows; the statements' results change nothing here.
-    for (const char* statement : kSchema)
-        store.db.execute(statement);
-    store.db.execute(insert_users_row_sql(user_name));
+    for (const char* statement : schema_statements(EngineKind::SQLite))
+        db.execute(statement);
+    db.execute(insert_users_row_sql(user_name));
     return true;
+}
+
+std::vector<std::string> existing_tables(AccessLayer& db) {
+    std::vector<std::string> names;
+    if (AccessLayer::succeeded(db.query_table(existing_tables_sql(db.engine_kind())))) {
+        const int rows = db.row_count();
+        for (int row = 1; row <= rows; ++row)
+            names.push_back(db.cell_text(row, 0));
+    }
+    db.release_current_result();
+    return names;
+}
+
+bool create_tables(AccessLayer& db) {
+    for (const char* statement : schema_statements(db.engine_kind()))
+        if (!AccessLayer::succeeded(db.execute(statement)))
+            return false;
+    return AccessLayer::succeeded(db.execute(std::string("CREATE INDEX IF NOT EXISTS ") +
+                                             kTimeEntryTaskIndex + " ON Task_Detail(Task_Key)"));
 }
 
 int add_users_row(Store& store, const std::string& user_name) {

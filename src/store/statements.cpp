@@ -30,6 +30,10 @@ public:
         text_ += std::to_string(number);
         return *this;
     }
+    Sql& operator<<(std::int64_t number) {
+        text_ += std::to_string(number);
+        return *this;
+    }
     Sql& operator<<(std::uint8_t flag) {
         text_ += std::to_string(static_cast<int>(flag));
         return *this;
@@ -87,6 +91,27 @@ std::string insert_time_entry_sql(Key key, Key task_key, DateValue day) {
     return (Sql{} << "INSERT INTO task_detail VALUES(" << key << "," << task_key << ",0," << day
                   << ",0);")
         .str();
+}
+
+std::string insert_time_entry_sql(const TimeEntry& entry) {
+    return (Sql{} << "INSERT INTO task_detail VALUES(" << entry.key << "," << entry.Task_Key << ","
+                  << entry.Time << "," << entry.date << "," << entry.billed << ");")
+        .str();
+}
+
+std::string update_row_sql(const TimeEntry& entry) {
+    return (Sql{} << "UPDATE task_detail SET Task_Key = " << entry.Task_Key
+                  << ", time = " << entry.Time << ", date = " << entry.date
+                  << ", billed = " << entry.billed << " WHERE key = " << entry.key)
+        .str();
+}
+
+std::string write_sql(const TimeEntry& entry) {
+    if (entry.unwritten == kWriteNewRow)
+        return insert_time_entry_sql(entry);
+    if (entry.unwritten == kWriteRow)
+        return update_row_sql(entry);
+    return update_sql(entry);
 }
 
 std::string update_sql(const TimeEntry& entry) {

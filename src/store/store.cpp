@@ -76,7 +76,8 @@ Store::Placed Store::insert_record(ObjectiveRecord record) {
 Store::Placed Store::insert_record(TaskRecord record) {
     return place(lists.tasks, std::move(record), ChildIndex::kTasks, true);
 }
-// An entry's day is never edited, so the entries stay in load order.
+// An entry whose day is edited is taken out and put back (change_time_entry), so the entries
+// stay in load order.
 Store::Placed Store::insert_record(TimeEntry record) {
     return place(lists.entries, std::move(record), ChildIndex::kEntries, false);
 }

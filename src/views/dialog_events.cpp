@@ -1,6 +1,7 @@
 #include "views/dialog_events.h"
 
 #include "views/dialogs.h"
+#include "views/entry_commands.h"
 #include "views/ids.h"
 
 namespace olv {
@@ -42,6 +43,18 @@ bool control(Workspace& ws, int id) {
     case id::TaskAcceptedBox:
         task_accepted_clicked(ws);
         return true;
+    case id::AddTimeOk:
+        save_add_time(ws);
+        return true;
+    case id::EditEntryOk:
+        save_edit_entry(ws);
+        return true;
+    case id::AddTimeCancel:
+        close_window(ws, id::AddTimeDialog);
+        return true;
+    case id::EditEntryCancel:
+        close_window(ws, id::EditEntryDialog);
+        return true;
     default:
         return false;
     }
@@ -72,6 +85,18 @@ bool menu(Workspace& ws, int id) {
         return true;
     case id::ClientEscape:
         close_window(ws, id::ClientDialog);
+        return true;
+    case id::AddTimeReturn:
+        save_add_time(ws);
+        return true;
+    case id::EditEntryReturn:
+        save_edit_entry(ws);
+        return true;
+    case id::AddTimeEscape:
+        close_window(ws, id::AddTimeDialog);
+        return true;
+    case id::EditEntryEscape:
+        close_window(ws, id::EditEntryDialog);
         return true;
     default:
         return false;

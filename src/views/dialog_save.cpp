@@ -9,6 +9,7 @@
 #include "views/error_message.h"
 #include "views/ids.h"
 #include "views/item_dialog.h"
+#include "views/number_input.h"
 #include "views/timer.h"
 #include "views/tree.h"
 
@@ -39,20 +40,20 @@ std::string field_text(const QLineEdit* field) {
     return field->text().toStdString();
 }
 
-double field_rate(const QLineEdit* field) {
-    return to_real(field->text().toStdString());
-}
-
 // The box of a refused field belongs to the dialog; afterwards the dialog is current again with
 // the focus in that field, so what the user types next goes there and not into the tree.
-void refuse(Workspace& ws, ItemDialog& dialog, QWidget* field, const char* text) {
+void refuse(Workspace& ws, ItemDialog& dialog, QWidget* field, const QString& text) {
     const QPointer<ItemDialog> open(&dialog);
-    ws.prompter.message(&dialog, QStringLiteral("Error"), QString::fromUtf8(text));
+    ws.prompter.message(&dialog, QStringLiteral("Error"), text);
     if (!open)
         return;
     dialog.raise();
     dialog.activateWindow();
     field->setFocus(Qt::OtherFocusReason);
+}
+
+void refuse(Workspace& ws, ItemDialog& dialog, QWidget* field, const char* text) {
+    refuse(ws, dialog, field, QString::fromUtf8(text));
 }
 
 // The title check, then the date check; the first that fails is shown. An edit keeps the stored
@@ -99,9 +100,17 @@ bool parent_exists(Workspace& ws, ItemDialog& dialog, std::vector<Record>& paren
     return false;
 }
 
-// The rate typed, or the stored one when the field still shows what it showed.
-double edited_rate(const ItemDialog& dialog, double stored) {
-    return dialog.rate_unchanged() ? stored : field_rate(dialog.rate_field());
+// The rate typed, in the user's language or the C form, or the stored one when the field still
+// shows what it showed. Any other text is refused, naming the field and keeping what it holds.
+std::optional<double> checked_rate(Workspace& ws, ItemDialog& dialog, const char* field_name,
+                                   std::optional<double> stored = std::nullopt) {
+    if (stored && dialog.rate_unchanged())
+        return stored;
+    QLineEdit* field = dialog.rate_field();
+    const std::optional<double> rate = read_rate(field->text());
+    if (!rate)
+        refuse(ws, dialog, field, rate_refused(QString::fromUtf8(field_name), field->text()));
+    return rate;
 }
 
 void show_label(Workspace& ws, std::int32_t position, const QString& label) {
@@ -158,15 +167,22 @@ void save_client_dialog(Workspace& ws) {
     const std::string name = field_text(dialog->title_field());
 
     if (dialog->target().mode == DialogMode::New) {
+        const std::optional<double> rate = checked_rate(ws, *dialog, "Client Rate");
+        if (!rate)
+            return;
         const Key key = new_client_key(ws.store, now(ws));
-        insert_record(ws, id::ClientDialog, RecordKind::Client,
-                      insert_client_sql(key, name, field_rate(dialog->rate_field())), key);
+        insert_record(ws, id::ClientDialog, RecordKind::Client, insert_client_sql(key, name, *rate),
+                      key);
         return;
     }
     ClientRecord* client = edited_record(ws, *dialog, ws.store.lists.clients);
     if (!client)
         return;
-    const double rate = edited_rate(*dialog, client->client_rate);
+    const std::optional<double> typed =
+        checked_rate(ws, *dialog, "Client Rate", client->client_rate);
+    if (!typed)
+        return;
+    const double rate = *typed;
     if (name != client->client_name || rate != client->client_rate) {
         client->client_name = name;
         client->client_rate = rate;
@@ -198,14 +214,21 @@ void save_project_dialog(Workspace& ws) {
     if (!edit) {
         if (!parent_exists(ws, *dialog, lists.clients))
             return;
+        const std::optional<double> rate = checked_rate(ws, *dialog, "Project Rate");
+        if (!rate)
+            return;
         const Key key = new_project_key(ws.store, now(ws));
         insert_record(ws, id::ProjectDialog, RecordKind::Project,
                       insert_project_sql(key, title, dialog->target().parent, period.start,
-                                         period.end, field_rate(dialog->rate_field())),
+                                         period.end, *rate),
                       key);
         return;
     }
-    const double rate = edited_rate(*dialog, project->project_rate);
+    const std::optional<double> typed =
+        checked_rate(ws, *dialog, "Project Rate", project->project_rate);
+    if (!typed)
+        return;
+    const double rate = *typed;
     const bool changed = title != project->project_title || period.start != project->project_date ||
                          period.end != project->project_end || rate != project->project_rate;
     const auto p = static_cast<std::size_t>(project - lists.projects.data());

@@ -108,6 +108,29 @@ constexpr int PeriodPrint = 148;
 constexpr int PeriodExportCsv = 149;
 constexpr int PeriodMarkBilled = 150;
 constexpr int PeriodUndoMark = 151;
+constexpr int PeriodClose = 152;
+
+// Time entries by hand: Add Time (task and time-entry pop-up menus, Ctrl+Shift+T) and Edit
+// Entry (time-entry pop-up menu, Return and F2 in the list), and their two dialogs
+constexpr int AddTime = 160;
+constexpr int EditEntry = 161;
+constexpr int AddTimeDialog = 162;
+constexpr int EditEntryDialog = 163;
+constexpr int EntryDate = 164;
+constexpr int EntryDuration = 165;
+constexpr int EntryStart = 166;
+constexpr int EntryEnd = 167;
+constexpr int EntryBilled = 168;
+constexpr int EntryTask = 169;
+constexpr int AddTimeOk = 170;
+constexpr int AddTimeCancel = 171;
+constexpr int EditEntryOk = 172;
+constexpr int EditEntryCancel = 173;
+constexpr int AddTimeReturn = 174;
+constexpr int AddTimeEscape = 175;
+constexpr int EditEntryReturn = 176;
+constexpr int EditEntryEscape = 177;
+constexpr int EntryBilledToggle = 178; // time-entry pop-up menu, Space in the list
 
 // input_box prompt (window 99)
 constexpr int InputField = 198;

@@ -49,6 +49,8 @@ void new_item(Workspace& ws, std::int32_t position) {
     switch (ref.kind) {
     case RecordKind::User:
         dialog = open_item_dialog(ws, id::ClientDialog);
+        // An empty rate is refused: a new client starts at none, written out.
+        dialog->rate_field()->setText(rate_text(0));
         break;
     case RecordKind::Client: {
         const ClientRecord& client = lists.clients[ref.index];
@@ -191,6 +193,8 @@ void delete_time_entry(Workspace& ws) {
         break;
     }
     show_item_keeping_notes(ws, position);
+    if (ws.entries_changed)
+        ws.entries_changed();
 }
 
 } // namespace olv

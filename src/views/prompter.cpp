@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace olv {
 
@@ -14,6 +15,22 @@ void QtPrompter::message(QWidget* parent, const QString& title, const QString& t
 bool QtPrompter::confirm(QWidget* parent, const QString& title, const QString& text) {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
+int QtPrompter::choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons, int default_button, int cautious) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QPushButton*> pushed;
+    for (const QString& label : buttons)
+        pushed << box.addButton(label, QMessageBox::ActionRole);
+    if (default_button >= 0 && default_button < pushed.size())
+        box.setDefaultButton(pushed[default_button]);
+    if (cautious >= 0 && cautious < pushed.size())
+        box.setEscapeButton(pushed[cautious]);
+    box.exec();
+    const int index =
+        static_cast<int>(pushed.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
+    return index >= 0 ? index : cautious;
 }
 
 QString QtPrompter::save_file_name(QWidget* parent, const QString& title, const QString& folder,

@@ -2,6 +2,7 @@
 // Modal windows (message boxes, the save-file dialog, the printer dialog) go through this
 // interface so tests can answer them and read what they said.
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 class QPrinter;
@@ -27,6 +28,15 @@ public:
         (void)parent, (void)title, (void)folder, (void)filter;
         return {};
     }
+    // A box with the given buttons, left to right; the index of the one pressed. `cautious` is
+    // the answer when the box is closed without a choice (Escape, its close button, the end of
+    // the program); `default_button` is the one Return presses. A prompter that never shows one
+    // answers `cautious`.
+    virtual int choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons, int default_button, int cautious) {
+        (void)parent, (void)title, (void)text, (void)buttons, (void)default_button;
+        return cautious;
+    }
 };
 
 // The real windows: QMessageBox, QFileDialog, QPrintDialog.
@@ -39,6 +49,8 @@ public:
     bool choose_printer(QWidget* parent, QPrinter& printer) override;
     QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& filter) override;
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons, int default_button, int cautious) override;
 };
 
 } // namespace olv

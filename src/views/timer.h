@@ -8,8 +8,10 @@
 namespace olv {
 
 void toggle_timer(Workspace& ws, std::int32_t position);
-// One second for every timed entry, and the status-bar clock.
-void timer_tick(Workspace& ws);
+// One second for every timed entry, and the status-bar clock. A late tick runs once for every
+// second that passed; `seconds_behind` says how many seconds after the one it counts have passed
+// already, so each second goes to the day it belongs to.
+void timer_tick(Workspace& ws, std::int64_t seconds_behind = 0);
 // Writes the date and time of day into the status bar, as each tick does.
 void show_status_clock(Workspace& ws);
 // True while any task's timer runs.
@@ -26,8 +28,9 @@ bool set_entry_time(Workspace& ws, const QString& text, int row, int column);
 
 // A task's tree label: its title, followed by " (Running)" while its timer runs.
 QString task_label(const TaskRecord& task);
-// The seconds of a Time cell: "HH:MM:SS" and "D/HH:MM:SS" as the list shows them (one hour digit
-// will do), or "H:MM"; nothing for any other text.
-std::optional<std::int32_t> parse_entry_time(const QString& text);
+// The seconds of a Time cell or a typed duration: "HH:MM:SS" and "D/HH:MM:SS" as the list shows
+// them (one hour digit will do), "H:MM", or decimal hours in the user's language ("1.5", "1,5");
+// nothing for any other text.
+std::optional<std::int64_t> parse_entry_time(const QString& text);
 
 } // namespace olv

@@ -73,6 +73,11 @@ private slots:
             << QKeySequence(Qt::Key_Delete) << tree << "button" << 53;
         QTest::newRow("Ctrl+D To-Do List") << QKeySequence("Ctrl+D") << tree << "button" << 56;
         QTest::newRow("Ctrl+T Start (toggle)") << QKeySequence("Ctrl+T") << tree << "pop-up" << 27;
+        QTest::newRow("Ctrl+Shift+Space Stop Timers")
+            << QKeySequence("Ctrl+Shift+Space") << tree << "button" << 54;
+        QTest::newRow("Ctrl+Shift+Space from the notes box")
+            << QKeySequence("Ctrl+Shift+Space") << "notes"
+            << "button" << 54;
         QTest::newRow("Ctrl+Shift+N New")
             << QKeySequence("Ctrl+Shift+N") << tree << "menu bar" << 36;
         QTest::newRow("Ctrl+O Open") << QKeySequence("Ctrl+O") << tree << "menu bar" << 37;
@@ -90,8 +95,16 @@ private slots:
         // Delete belongs to the tree: in the notes box it deletes a character, never an item.
         QTest::newRow("Delete in the notes box") << QKeySequence(Qt::Key_Delete) << "notes"
                                                  << "none" << 0;
+        // In the detail list it deletes the selected time entry, as its pop-up menu does.
         QTest::newRow("Delete in the detail list") << QKeySequence(Qt::Key_Delete) << "list"
-                                                   << "none" << 0;
+                                                   << "pop-up" << 34;
+        QTest::newRow("Ctrl+Shift+T Add Time")
+            << QKeySequence("Ctrl+Shift+T") << tree << "pop-up" << 160;
+        QTest::newRow("Ctrl+Shift+T from the detail list") << QKeySequence("Ctrl+Shift+T") << "list"
+                                                           << "pop-up" << 160;
+        QTest::newRow("Insert in the detail list") << QKeySequence(Qt::Key_Insert) << "list"
+                                                   << "pop-up" << 160;
+        QTest::newRow("Insert in the tree") << QKeySequence(Qt::Key_Insert) << tree << "none" << 0;
     }
     void each_shortcut_raises_the_event_of_its_item_or_button() {
         QFETCH(QKeySequence, key);
@@ -185,6 +198,7 @@ private slots:
             {id::ObjectiveEdit, "Ctrl+E"}, {id::TaskEdit, "Ctrl+E"},
             {id::ClientDelete, "Del"},     {id::ProjectDelete, "Del"},
             {id::ObjectiveDelete, "Del"},  {id::TaskDelete, "Del"},
+            {id::AddTime, "Ctrl+Shift+T"},
         };
         int checked = 0;
         for (int popup : {id::MenuUser, id::MenuClient, id::MenuProject, id::MenuObjective,
@@ -206,7 +220,8 @@ private slots:
                 }
             }
         }
-        QCOMPARE(checked, 13); // four "New" items share id 6
+        // Four "New" items share id 6; Add Time is in the task's and the time entry's menu.
+        QCOMPARE(checked, 15);
     }
 
     void a_pop_up_item_chosen_by_its_key_closes_the_menu() {

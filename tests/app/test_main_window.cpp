@@ -102,7 +102,7 @@ private slots:
             int x;
         } buttons[] = {{52, "New Item (Ctrl+N)", 18},
                        {53, "Delete Item (Del)", 78},
-                       {54, "Stop Timers", 138},
+                       {54, "Stop Timers (Ctrl+Shift+Space)", 138},
                        {55, "Edit Item (Ctrl+E)", 198},
                        {56, "To-Do List (Ctrl+D)", 258}};
         for (const auto& b : buttons) {
@@ -309,10 +309,10 @@ private slots:
                                  << QStringList{"New Objective", "-", "Edit", "Delete"};
         QTest::newRow("objective")
             << 3 << 17 << "Objectives" << QStringList{"New Task", "-", "Edit", "Delete"};
-        QTest::newRow("task") << 4 << 24 << "Task"
-                              << QStringList{"Start (toggle)",   "-", "Edit",
-                                             "Delete",           "-", "Complete (toggle)",
-                                             "Accepted (toggle)"};
+        QTest::newRow("task")
+            << 4 << 24 << "Task"
+            << QStringList{"Start (toggle)",    "Add Time…",        "-", "Edit", "Delete", "-",
+                           "Complete (toggle)", "Accepted (toggle)"};
     }
     void right_click_opens_the_menu_of_the_item() {
         QFETCH(int, position);
@@ -385,7 +385,9 @@ private slots:
                                   viewport->mapToGlobal(QPoint(5, 5)));
         QCoreApplication::sendEvent(viewport, &request);
         QCOMPARE(opened, QStringLiteral("33"));
-        QCOMPARE(shown, QStringList{"Delete"});
+        // The keys that do the same in the list are shown beside the items.
+        QCOMPARE(shown, (QStringList{"Add Time…", "Edit Entry…\tReturn", "Billed (toggle)\tSpace",
+                                     "-", "Delete\tDel"}));
     }
 };
 

@@ -1,16 +1,27 @@
+#include "app/dispatch.h"
 #include "app/period_report_window.h"
 #include "app_fixture.h"
 #include "test_registry.h"
 #include "views/tree.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QToolTip>
+#include <QTreeView>
+#include <QTreeWidget>
 
 using namespace olv;
 using namespace olv::testing;
@@ -45,15 +56,27 @@ void november(Store& store) {
     entry(505, 400, 60, 12, 1, false); // 1.00
 }
 
-QStringList rows_of(const QTreeWidget* list) {
+QStringList rows_of(const QAbstractItemModel* model) {
     QStringList rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    for (int i = 0; i < model->rowCount(); ++i) {
         QStringList cells;
-        for (int c = 0; c < list->columnCount(); ++c)
-            cells << list->topLevelItem(i)->text(c);
+        for (int c = 0; c < model->columnCount(); ++c)
+            cells << model->index(i, c).data().toString();
         rows << cells.join(QLatin1Char('|'));
     }
     return rows;
+}
+
+QStringList rows_of(const QTreeView* list) {
+    return rows_of(list->model());
+}
+
+QStringList rows_of(const QTreeWidget* list) {
+    return rows_of(list->model());
+}
+
+int row_count(const QTreeView* list) {
+    return list->model()->rowCount();
 }
 
 struct PeriodApp : AppFixture {
@@ -141,7 +164,7 @@ private slots:
         w->findChild<QCheckBox*>(QString::number(id::PeriodUnbilledOnly))->setChecked(true);
         QCOMPARE(rows_of(w->rows_list()).last(),
                  QStringLiteral("Total|01:30:00|00:00:00|£90.00|£0.00|£90.00"));
-        QCOMPARE(w->entries_list()->topLevelItemCount(), 2);
+        QCOMPARE(row_count(w->entries_list()), 2);
 
         f.prompter.file_name = f.path(QStringLiteral("acme-november"));
         PeriodApp::click(w, id::PeriodExportCsv);
@@ -160,7 +183,7 @@ private slots:
                  QStringLiteral("Mark 2 entries (1:30:00, £90.00) as billed?"));
         QCOMPARE(f.stored_billed(),
                  QStringList({"500|1", "501|1", "502|1", "503|0", "504|0", "505|0"}));
-        QCOMPARE(w->entries_list()->topLevelItemCount(), 0);
+        QCOMPARE(row_count(w->entries_list()), 0);
         QVERIFY(!PeriodApp::enabled(w, id::PeriodMarkBilled));
         // The main window's list shows the client's figures with the new billed time.
         QVERIFY2(rows_of(f.window().list()).first().contains(QStringLiteral("|01:45:00|")),
@@ -169,7 +192,7 @@ private slots:
         PeriodApp::click(w, id::PeriodUndoMark);
         QCOMPARE(f.stored_billed(),
                  QStringList({"500|0", "501|0", "502|1", "503|0", "504|0", "505|0"}));
-        QCOMPARE(w->entries_list()->topLevelItemCount(), 2);
+        QCOMPARE(row_count(w->entries_list()), 2);
         QVERIFY(!PeriodApp::enabled(w, id::PeriodUndoMark));
         QVERIFY(rows_of(f.window().list()).first().contains(QStringLiteral("|00:15:00|")));
         QVERIFY(!f.messages().contains(QStringLiteral("Could not write to Database")));
@@ -190,10 +213,20 @@ private slots:
             rows_of(w->entries_list()),
             QStringList({"30/11/2026|Acme Ltd|Website|Launch|Design|00:30:00|No|£60.00|£30.00",
                          "01/12/2026|Acme Ltd|Website|Launch|Design|00:01:00|No|£60.00|£1.00"}));
+        // A first day after the last one moves neither: the period is empty, and says so.
+        auto* note = w->findChild<QLabel*>(QStringLiteral("PeriodNote"));
         from->setDate(QDate(2026, 12, 5));
-        QCOMPARE(to->date(), QDate(2026, 12, 5));
-        QCOMPARE(w->entries_list()->topLevelItemCount(), 0);
+        QCOMPARE(to->date(), QDate(2026, 12, 1));
+        QCOMPARE(row_count(w->entries_list()), 0);
         QVERIFY(!PeriodApp::enabled(w, id::PeriodMarkBilled));
+        QVERIFY(note && !note->isHidden());
+        QVERIFY(note->text().contains(QStringLiteral("before the first")));
+        QCOMPARE(rows_of(w->rows_list()).last(),
+                 QStringLiteral("Total|00:00:00|00:00:00|£0.00|£0.00|£0.00"));
+        to->setDate(QDate(2026, 12, 31));
+        QVERIFY(note->isHidden());
+        from->setDate(QDate(2026, 12, 1));
+        QCOMPARE(row_count(w->entries_list()), 1);
 
         // Any other period shows its days in the pickers, which then take no input.
         w->findChild<QComboBox*>(QString::number(id::PeriodChoiceBox))
@@ -201,7 +234,7 @@ private slots:
         QVERIFY(!from->isEnabled());
         QCOMPARE(from->date(), QDate(2026, 11, 30));
         QCOMPARE(to->date(), QDate(2026, 12, 6));
-        QCOMPARE(w->entries_list()->topLevelItemCount(), 2);
+        QCOMPARE(row_count(w->entries_list()), 2);
     }
 
     void exportCancelledOrRefused() {
@@ -294,7 +327,261 @@ private slots:
                  QStringList({"90|0"}));
         QCOMPARE(probe.rows("SELECT billed FROM task_detail WHERE key = 505"), QStringList({"1"}));
     }
+
+    // Typing the last day digit by digit passes through days before the first one; the first
+    // day stays where the user put it.
+    void typingTheLastDayKeepsTheFirst() {
+        PeriodApp f;
+        f.select(RecordKind::Client, 100);
+        PeriodReportWindow* w = f.open(PeriodBoxItem::Custom);
+        auto* from = w->findChild<QDateEdit*>(QString::number(id::PeriodFrom));
+        auto* to = w->findChild<QDateEdit*>(QString::number(id::PeriodTo));
+        from->setDate(QDate(2026, 3, 20));
+        to->setDate(QDate(2026, 3, 31));
+        to->setFocus();
+        to->setSelectedSection(QDateTimeEdit::DaySection);
+        QTest::keyClicks(to, QStringLiteral("05042026"));
+        QCOMPARE(to->date(), QDate(2026, 4, 5));
+        QCOMPARE(from->date(), QDate(2026, 3, 20));
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral("20/03/2026 to 05/04/2026")));
+    }
+
+    // Each Mark as Billed of the window is undone in turn, the latest first, whatever period
+    // the window shows meanwhile.
+    void twoMarksAreUndoneInReverseOrder() {
+        PeriodApp f;
+        f.select(RecordKind::Client, 100);
+        PeriodReportWindow* w = f.open(PeriodBoxItem::LastMonth);
+        f.prompter.confirm_answer = true;
+        PeriodApp::click(w, id::PeriodMarkBilled);
+        w->findChild<QComboBox*>(QString::number(id::PeriodChoiceBox))
+            ->setCurrentIndex(static_cast<int>(PeriodBoxItem::ThisMonth));
+        PeriodApp::click(w, id::PeriodMarkBilled);
+        QCOMPARE(f.stored_billed(),
+                 QStringList({"500|1", "501|1", "502|1", "503|0", "504|0", "505|1"}));
+        QCOMPARE(rows_of(w->entries_list()),
+                 QStringList({"01/12/2026|Acme Ltd|Website|Launch|Design|00:01:00|Yes|£60.00|"
+                              "£1.00"}));
+
+        PeriodApp::click(w, id::PeriodUndoMark);
+        QCOMPARE(f.stored_billed(),
+                 QStringList({"500|1", "501|1", "502|1", "503|0", "504|0", "505|0"}));
+        QCOMPARE(rows_of(w->rows_list()).last(),
+                 QStringLiteral("Total|00:01:00|00:00:00|£1.00|£0.00|£1.00"));
+        QVERIFY(PeriodApp::enabled(w, id::PeriodUndoMark));
+        PeriodApp::click(w, id::PeriodUndoMark);
+        QCOMPARE(f.stored_billed(),
+                 QStringList({"500|0", "501|0", "502|1", "503|0", "504|0", "505|0"}));
+        QVERIFY(!PeriodApp::enabled(w, id::PeriodUndoMark));
+        for (const TimeEntry& e : f.app->store().lists.entries)
+            QCOMPARE(e.billed != 0, e.key == 502);
+    }
+
+    // Another file opened since the marks: their keys mean other entries there, which an undo
+    // must not touch; the first file keeps its marks.
+    void fileOpenEndsTheUndo() {
+        PeriodApp f;
+        f.select(RecordKind::Client, 100);
+        PeriodReportWindow* w = f.open(PeriodBoxItem::LastMonth);
+        f.prompter.confirm_answer = true;
+        PeriodApp::click(w, id::PeriodMarkBilled);
+        QVERIFY(PeriodApp::enabled(w, id::PeriodUndoMark));
+
+        const QString other = f.path(QStringLiteral("other.db"));
+        f.make_database(other, "Bea", [](Store& store) {
+            november(store);
+            store.db.execute("UPDATE task_detail SET billed = 1");
+        });
+        f.prompter.open_name = other;
+        dispatch_event(*f.app, menu_event(id::FileOpen, id::MainWindow));
+        QCOMPARE(f.app->database_path(), other);
+        QVERIFY(!w->can_undo());
+        QVERIFY(!PeriodApp::enabled(w, id::PeriodUndoMark));
+        w->undo_mark();
+        QCOMPARE(DatabaseProbe(other).rows("SELECT key, billed FROM task_detail ORDER BY key"),
+                 QStringList({"500|1", "501|1", "502|1", "503|1", "504|1", "505|1"}));
+        QCOMPARE(f.stored_billed(),
+                 QStringList({"500|1", "501|1", "502|1", "503|0", "504|0", "505|0"}));
+    }
+
+    // While a mark can be undone, the report on another item is opened only when the user
+    // agrees; the same item again keeps the window and its undo.
+    void anotherItemAsksFirstWhileUndoIsPossible() {
+        PeriodApp f;
+        f.select(RecordKind::Client, 100);
+        PeriodReportWindow* w = f.open(PeriodBoxItem::LastMonth);
+        f.prompter.confirm_answer = true;
+        PeriodApp::click(w, id::PeriodMarkBilled);
+        const qsizetype asked = f.prompter.shown.size();
+
+        f.app->handle_event(menu_event(id::ReportsPeriodReport, id::MainWindow));
+        QCOMPARE(f.app->period_report(), w);
+        QCOMPARE(f.prompter.shown.size(), asked);
+
+        f.select(RecordKind::Client, 101);
+        f.prompter.confirm_answer = false;
+        f.app->handle_event(menu_event(id::ReportsPeriodReport, id::MainWindow));
+        QCOMPARE(f.prompter.shown.size(), asked + 1);
+        QVERIFY(f.prompter.shown.last().text.contains(QStringLiteral("can no longer be undone")));
+        QCOMPARE(f.app->period_report(), w);
+        QVERIFY(w->can_undo());
+
+        f.prompter.confirm_answer = true;
+        f.app->handle_event(menu_event(id::ReportsPeriodReport, id::MainWindow));
+        QVERIFY(f.app->period_report() != w);
+        QVERIFY(f.app->period_report()->windowTitle().contains(QStringLiteral("Zeta")));
+        QVERIFY(!f.app->period_report()->can_undo());
+    }
+
+    // A cancelled export leaves the file that was there, and nothing beside it.
+    void cancelledExportLeavesTheOldFile() {
+        PeriodApp f;
+        f.select(RecordKind::Client, 100);
+        PeriodReportWindow* w = f.open(PeriodBoxItem::LastMonth);
+        const QString target = f.path(QStringLiteral("acme.csv"));
+        {
+            QFile old(target);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("the invoice of October\n");
+        }
+        const QStringList before = QDir(f.path(QString())).entryList(QDir::Files);
+        f.prompter.file_name = target;
+        bool cancelled = false;
+        QTimer::singleShot(0, w, [w, &cancelled] {
+            if (auto* progress = w->findChild<QProgressDialog*>()) {
+                progress->cancel();
+                cancelled = true;
+            }
+        });
+        PeriodApp::click(w, id::PeriodExportCsv);
+        QVERIFY(cancelled);
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("the invoice of October\n"));
+        QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files), before);
+        QVERIFY(f.messages().isEmpty());
+    }
+};
+
+// 10,001 unbilled entries of one task: a mark long enough to show its progress.
+static void many_entries(Store& store) {
+    november(store);
+    AccessLayer& sql = store.db;
+    sql.execute("BEGIN");
+    std::string insert = "INSERT INTO task_detail VALUES";
+    for (int i = 0; i < 10001; ++i)
+        insert += (i ? ",(" : "(") + std::to_string(10000 + i) + ",401,60," +
+                  std::to_string(make_date(2020, 1, 1, 0, 0, 0) + i * 3600) + ",0)";
+    sql.execute(insert);
+    sql.execute("COMMIT");
+}
+
+// A client of a long name, a project at a large rate with over a thousand hours in one entry,
+// and the currency written "EUR ".
+static void wide_figures(Store& store) {
+    november(store);
+    AccessLayer& sql = store.db;
+    sql.execute("UPDATE users SET user_Currency = 'EUR '");
+    sql.execute("UPDATE clients SET client_name = 'Acme Worldwide Consolidated Holdings of "
+                "Greater Manchester and the North West' WHERE key = 100");
+    sql.execute("UPDATE project SET project_rate = 9999.99 WHERE key = 200");
+    sql.execute("UPDATE task_detail SET time = 3700000 WHERE key = 500");
+}
+
+static QString tip_at(QWidget* area, QPoint point) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("qtooltip_label"))
+            w->hide();
+    QHelpEvent help(QEvent::ToolTip, point, area->mapToGlobal(point));
+    QCoreApplication::sendEvent(area, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+class PeriodReportLongWorkTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every figure fits its column whole, with the currency as the user writes it; a name too
+    // long for its column is cut with "…" and shows whole in its tool tip.
+    void figuresFitTheirColumns() {
+        AppFixture f;
+        f.prepare(wide_figures);
+        QVERIFY(f.start());
+        f.app->handle_event(menu_event(id::ReportsPeriodReport, id::MainWindow));
+        PeriodReportWindow* w = f.app->period_report();
+        QVERIFY(w);
+        w->findChild<QComboBox*>(QString::number(id::PeriodChoiceBox))
+            ->setCurrentIndex(static_cast<int>(PeriodBoxItem::AllTime));
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        for (QTreeView* view : {w->rows_list(), w->entries_list()}) {
+            const QAbstractItemModel* model = view->model();
+            const QFontMetrics cells(view->font());
+            const QFontMetrics heads(view->header()->font());
+            for (int c = 0; c < model->columnCount(); ++c) {
+                const QString head = model->headerData(c, Qt::Horizontal).toString();
+                QVERIFY2(heads.horizontalAdvance(head) < view->columnWidth(c), qPrintable(head));
+                const bool names = view == w->rows_list() ? c == 0 : (c >= 1 && c <= 4);
+                for (int r = 0; r < model->rowCount(); ++r) {
+                    const QString cell = model->index(r, c).data().toString();
+                    if (!names)
+                        QVERIFY2(cells.horizontalAdvance(cell) < view->columnWidth(c),
+                                 qPrintable(cell));
+                }
+            }
+        }
+        QTreeView* entries = w->entries_list();
+        // The entry of 1,027 hours (42 days and 19 hours), second in day order.
+        QCOMPARE(entries->model()->index(1, 5).data().toString(), QStringLiteral("42/19:46:40"));
+        QVERIFY(entries->model()->index(1, 8).data().toString().startsWith(QStringLiteral("EUR ")));
+        const QModelIndex client = entries->model()->index(1, 1);
+        const QString name = client.data().toString();
+        QVERIFY(QFontMetrics(entries->font()).horizontalAdvance(name) > entries->columnWidth(1));
+        QCOMPARE(entries->textElideMode(), Qt::ElideRight);
+        QCOMPARE(tip_at(entries->viewport(), entries->visualRect(client).center()), name);
+    }
+
+    // A cancelled Mark as Billed of many entries writes no mark, in the file or in the lists.
+    void cancelledMarkLeavesEveryEntry() {
+        AppFixture f;
+        f.prepare(many_entries);
+        QVERIFY(f.start());
+        f.app->handle_event(menu_event(id::ReportsPeriodReport, id::MainWindow));
+        PeriodReportWindow* w = f.app->period_report();
+        QVERIFY(w);
+        w->findChild<QComboBox*>(QString::number(id::PeriodChoiceBox))
+            ->setCurrentIndex(static_cast<int>(PeriodBoxItem::AllTime));
+        const QStringList rows = rows_of(w->rows_list());
+        f.prompter.confirm_answer = true;
+        bool cancelled = false;
+        QTimer::singleShot(0, w, [w, &cancelled] {
+            if (auto* progress = w->findChild<QProgressDialog*>()) {
+                progress->cancel();
+                cancelled = true;
+            }
+        });
+        w->mark_billed();
+        QVERIFY(cancelled);
+        QVERIFY(f.prompter.shown.last().text.startsWith(QStringLiteral("Mark 10006 entries")));
+        QCOMPARE(DatabaseProbe(f.default_db())
+                     .rows("SELECT COUNT(*) FROM task_detail WHERE "
+                           "billed = 1"),
+                 QStringList({"1"}));
+        for (const TimeEntry& e : f.app->store().lists.entries)
+            QCOMPARE(e.billed != 0, e.key == 502);
+        QCOMPARE(rows_of(w->rows_list()), rows);
+        QVERIFY(!w->can_undo());
+        QVERIFY(!f.app->store().db.in_transaction());
+
+        // Not cancelled, the same mark goes through.
+        w->mark_billed();
+        QCOMPARE(DatabaseProbe(f.default_db())
+                     .rows("SELECT COUNT(*) FROM task_detail WHERE "
+                           "billed = 0"),
+                 QStringList({"0"}));
+        QVERIFY(w->can_undo());
+    }
 };
 
 OLV_TEST_CLASS(PeriodReportTest)
+OLV_TEST_CLASS(PeriodReportLongWorkTest)
 #include "test_period_report.moc"

@@ -111,6 +111,39 @@ private slots:
         QCOMPARE(d.stored_flags(), QStringLiteral("101"));
     }
 
+    // A cancel part way, after some keys went into the file's temporary table, writes nothing
+    // and leaves nothing behind: the same mark then goes through whole.
+    void aCancelWritesNothing() {
+        Entries d(25000);
+        std::vector<Key> all;
+        for (const TimeEntry& e : d.store.lists.entries)
+            all.push_back(e.key);
+        int asked = 0;
+        std::size_t last_done = 0;
+        const MarkOutcome cancelled =
+            set_entries_billed(d.store, all, true, [&](std::size_t done, std::size_t total) {
+                last_done = done;
+                return total == all.size() && ++asked < 2;
+            });
+        QCOMPARE(cancelled, MarkOutcome::Cancelled);
+        QVERIFY(last_done > 0 && last_done < all.size());
+        QVERIFY(!d.store.db.in_transaction());
+        QVERIFY(!d.stored_flags().contains(QLatin1Char('1')));
+        QVERIFY(!d.memory_flags().contains(QLatin1Char('1')));
+
+        // Keys twice over and keys of no entry change nothing more than the listed entries.
+        std::vector<Key> some{1001, 1001, 24999 + 1000, 99};
+        QCOMPARE(
+            set_entries_billed(d.store, some, true, [](std::size_t, std::size_t) { return true; }),
+            MarkOutcome::Written);
+        Probe probe(d.path);
+        QCOMPARE(probe.column("SELECT key FROM task_detail WHERE billed = 1 ORDER BY key"),
+                 QStringList({"1001", "25999"}));
+        QVERIFY(set_entries_billed(d.store, all, true));
+        QVERIFY(!d.stored_flags().contains(QLatin1Char('0')));
+        QVERIFY(!d.memory_flags().contains(QLatin1Char('0')));
+    }
+
     void noDatabaseIsAFailure() {
         Entries d(1);
         d.store.db.close_current_database();

@@ -92,6 +92,54 @@ private slots:
         QCOMPARE(s.currency, std::string("$")); // no users row to take it from
     }
 
+    // A reader of one period gets that period's entries, both edge seconds included, and every
+    // other record whole.
+    void entriesOfAPeriodOnly_data() {
+        QTest::addColumn<qint64>("first");
+        QTest::addColumn<qint64>("last");
+        QTest::addColumn<bool>("unbilled");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("everything") << qint64(-1) << qint64(-1) << false << "1 2 3 4 5";
+        QTest::newRow("a day, to its last second")
+            << qint64(86400) << qint64(2 * 86400 - 1) << false << "2 3 4";
+        QTest::newRow("from a day on") << qint64(86400) << qint64(-1) << false << "2 3 4 5";
+        QTest::newRow("up to a day") << qint64(-1) << qint64(86400 - 1) << false << "1";
+        QTest::newRow("unbilled of a day")
+            << qint64(86400) << qint64(2 * 86400 - 1) << true << "2 4";
+    }
+    void entriesOfAPeriodOnly() {
+        QFETCH(qint64, first);
+        QFETCH(qint64, last);
+        QFETCH(bool, unbilled);
+        QFETCH(QString, keys);
+        QTemporaryDir dir;
+        Store s;
+        s.db.load_engine();
+        QVERIFY(s.db.open_database(file_in(dir, "period.db")));
+        QCOMPARE(s.db.execute("create table clients(key integer primary key, client_name text, "
+                              "client_rate float)"),
+                 0);
+        QCOMPARE(s.db.execute("insert into clients values(3, 'Acme', 20)"), 0);
+        QCOMPARE(s.db.execute("create table task_detail(key integer primary key, task_key "
+                              "integer, time integer, date integer, billed integer)"),
+                 0);
+        QCOMPARE(s.db.execute("insert into task_detail values(1,9,60,86399,0),(2,9,60,86400,0),"
+                              "(3,9,60,100000,1),(4,9,60,172799,0),(5,9,60,172800,0)"),
+                 0);
+        EntryFilter filter;
+        if (first >= 0)
+            filter.first_date = first;
+        if (last >= 0)
+            filter.last_date = last;
+        filter.unbilled_only = unbilled;
+        QCOMPARE(load_records(s, filter), LoadStatus::Loaded);
+        QStringList loaded;
+        for (const TimeEntry& e : s.lists.entries)
+            loaded << QString::number(e.key);
+        QCOMPARE(loaded.join(' '), keys);
+        QCOMPARE(s.lists.clients.size(), std::size_t(1));
+    }
+
     void noDatabaseIsUnreadable() {
         Store s;
         s.db.load_engine();

@@ -188,24 +188,27 @@ private slots:
         delete_item(ws);
         QCOMPARE(f.messages(), QStringList{QStringLiteral("Please Confirm Deletion")});
         QVERIFY(f.store->lists.projects.size() == 1 && f.store->lists.tasks.size() == 1);
-        QCOMPARE(f.store->lists.entries.size(), std::size_t(1));
+        // Today's Support entry is billed: the timer counts into a new unbilled one beside it.
+        QCOMPARE(f.store->lists.entries.size(), std::size_t(2));
         const std::int32_t support_after = f.position_of("Support (Running)");
         QVERIFY(support_after >= 0 && support_after < support_before);
         QCOMPARE(f.task("Support").tree_pos, support_after);
         QVERIFY(f.task("Support").running);
         f.tick(10);
-        QCOMPARE(f.entries_of("Support").at(0).Time, 3610);
+        QCOMPARE(f.entries_of("Support").at(0).Time, 3600);
+        QCOMPARE(f.entries_of("Support").at(1).Time, 10);
         QCOMPARE(f.store->db.query_table("SELECT key FROM task_detail"), 0);
-        QCOMPARE(f.store->db.row_count(), 1);
+        QCOMPARE(f.store->db.row_count(), 2);
 
         f.restart();
         QCOMPARE(f.store->lists.clients.size(), std::size_t(1));
         QCOMPARE(f.store->lists.clients.at(0).client_name, std::string("Zeta Ltd"));
-        QCOMPARE(f.entries_of("Support").at(0).Time, 3610);
+        QCOMPARE(f.entries_of("Support").at(0).Time, 3600);
+        QCOMPARE(f.entries_of("Support").at(1).Time, 10);
         QVERIFY(!f.task("Support").running);
         f.select(0);
-        QCOMPARE(f.rows(), (QStringList{"-|Zeta Ltd|01:00:10|01:00:10|£20.06|£20.06", "|||||",
-                                        "|Total|01:00:10|01:00:10|£20.06|£20.06"}));
+        QCOMPARE(f.rows(), (QStringList{"-|Zeta Ltd|01:00:10|01:00:00|£20.06|£20.00", "|||||",
+                                        "|Total|01:00:10|01:00:00|£20.06|£20.00"}));
     }
 };
 

@@ -127,7 +127,7 @@ private slots:
         new_item(*f.ws, current_position(*f.ws));
         ItemDialog* dialog = f.dialog(id::ProjectDialog);
         type_into(dialog, id::ProjectTitle, QStringLiteral("Bob's \"big\" shop"));
-        type_into(dialog, id::ProjectRate, QStringLiteral("12.345 an hour"));
+        type_into(dialog, id::ProjectRate, QStringLiteral("12.345"));
         dialog->start_picker()->setDate(QDate(2004, 3, 1));
         dialog->end_picker()->setDate(QDate(2004, 3, 31));
         click_button(dialog, id::ProjectOk);
@@ -142,11 +142,11 @@ private slots:
         QCOMPARE(p.project_date, make_date(2004, 3, 1, 0, 0, 0));
         QCOMPARE(p.project_end, make_date(2004, 3, 31, 0, 0, 0));
 
-        // Letters only give a rate of 0.
+        // A new client's rate starts at none, written out, and is stored as such.
         f.select("Robin");
         new_item(*f.ws, 0);
+        QCOMPARE(f.dialog(id::ClientDialog)->rate_field()->text(), QStringLiteral("0.00"));
         type_into(f.dialog(id::ClientDialog), id::ClientName, QStringLiteral("Zed"));
-        type_into(f.dialog(id::ClientDialog), id::ClientRate, QStringLiteral("lots"));
         click_button(f.dialog(id::ClientDialog), id::ClientOk);
         QCOMPARE(f.store->lists.clients.back().client_name, std::string("Zed"));
         QCOMPARE(f.store->lists.clients.back().client_rate, 0.0);
@@ -307,17 +307,18 @@ private slots:
     // A rate is the number its text begins with: words the C library would read as infinity or
     // "not a number", and numbers beyond a double, are 0. The record is stored, the flush
     // succeeds, and a rename made with it is not lost.
-    void rates_that_are_not_numbers_are_0_data() {
+    void rates_that_are_not_numbers_are_refused_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("edit");
-        for (const char* typed : {"inf", "Infinity", "nan", "info", "1e400", "-1e400"}) {
+        for (const char* typed :
+             {"inf", "Infinity", "nan", "info", "1e400", "-1e400", "lots", "12.5 an hour", ""}) {
             QTest::newRow(QByteArray("new client, ") + typed)
                 << QString::fromLatin1(typed) << false;
             QTest::newRow(QByteArray("edited client, ") + typed)
                 << QString::fromLatin1(typed) << true;
         }
     }
-    void rates_that_are_not_numbers_are_0() {
+    void rates_that_are_not_numbers_are_refused() {
         QFETCH(QString, typed);
         QFETCH(bool, edit);
         ViewsFixture f;
@@ -331,16 +332,19 @@ private slots:
         type_into(dialog, id::ClientName, QStringLiteral("Zed"));
         type_into(dialog, id::ClientRate, typed);
         click_button(dialog, id::ClientOk);
-        QVERIFY(!f.dialog(id::ClientDialog));
+        // The field is named, and the dialog keeps what was typed.
+        QCOMPARE(f.dialog(id::ClientDialog), dialog);
+        QCOMPARE(dialog->rate_field()->text(), typed);
+        QCOMPARE(f.messages().size(), 1);
+        QVERIFY(f.messages().front().startsWith(QStringLiteral("Client Rate: \"%1\"").arg(typed)));
         flush_records(*f.ws);
-        QVERIFY(f.messages().isEmpty());
         f.restart();
         QStringList clients;
         for (const ClientRecord& c : f.store->lists.clients)
             clients << QStringLiteral("%1 %2")
                            .arg(QString::fromStdString(c.client_name))
                            .arg(QString::fromStdString(two_decimals(c.client_rate)));
-        QCOMPARE(clients, edit ? QStringList{"Zed 0.00"} : (QStringList{"Acme 30.00", "Zed 0.00"}));
+        QCOMPARE(clients, QStringList{"Acme 30.00"});
     }
 
     // Stored values the dialog cannot show exactly (the last valid day, a time of day, a rate of

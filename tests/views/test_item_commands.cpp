@@ -39,7 +39,7 @@ private slots:
         QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("window");
         QTest::addColumn<QString>("rate");
-        QTest::newRow("user") << "Robin" << id::ClientDialog << "";
+        QTest::newRow("user") << "Robin" << id::ClientDialog << "0.00";
         QTest::newRow("client") << "Acme" << id::ProjectDialog << "12.50";
         QTest::newRow("project") << "Web" << id::ObjectiveDialog << "";
         QTest::newRow("objective") << "Build" << id::TaskDialog << "";
