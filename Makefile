@@ -29,10 +29,12 @@ test: build
 run: program
 	@cd "$(START_DIR)" && "$(abspath $(BUILD))/bin/olvessa"
 
+# The figures of the benchmark, then the program's wake-ups at rest (60 s of strace).
 bench: configure
-	@cmake --build $(BUILD) -j$(JOBS) --target olvessa_bench olvessa_server_bench
+	@cmake --build $(BUILD) -j$(JOBS) --target olvessa_bench olvessa_server_bench olvessa
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/olvessa_bench
 	@$(BUILD)/bin/olvessa_server_bench
+	@bench/wakeups_at_rest.sh $(BUILD)/bin/olvessa
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

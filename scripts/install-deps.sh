@@ -7,10 +7,11 @@ set -euo pipefail
 # libx11-dev and libxss-dev give the screen-saver extension's declarations (the libraries are
 # loaded at run time); xvfb, libxtst6 and dbus-daemon let the tests start an X server, type into
 # it and run a private bus. libpq reaches databases on a PostgreSQL server; the tests start a
-# server of their own from the postgresql package.
+# server of their own from the postgresql package. strace counts the program's wake-ups at rest
+# for `make bench`.
 packages=(cmake make g++ qt6-base-dev libsqlite3-0 libsqlite3-dev libjpeg62-turbo poppler-utils
           fonts-liberation xdg-utils desktop-file-utils appstream dpkg-dev lintian libx11-dev
-          libxss-dev libxss1 libxtst6 xvfb dbus-daemon libpq5 libpq-dev postgresql)
+          libxss-dev libxss1 libxtst6 xvfb dbus-daemon libpq5 libpq-dev postgresql strace)
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -56,7 +56,17 @@ Application::Application(const Clock& clock, Prompter& prompter, QObject* parent
         away_->timers_may_have_changed();
         if (running_display_)
             running_display_->refresh();
+        update_rest();
     };
+    jobs_.flush_pending = [this] { return flush_pending(store_); };
+    jobs_.ms_to_day_change = [this] { return olv::ms_to_day_change(workspace_); };
+}
+
+void Application::update_rest() {
+    // Minimised, or kept in the tray with the window hidden.
+    jobs_.set_resting(!ending_ && main_window_ &&
+                      (main_window_->isMinimized() || !main_window_->isVisible()) &&
+                      !any_timer_running(workspace_));
 }
 
 Application::~Application() {
@@ -182,6 +192,12 @@ bool Application::start() {
         }
         close_main_window();
         return true;
+    };
+    main_window_->on_window_state = [this] {
+        update_rest();
+        // Back from the task bar: the clock shows the time at once, not at the next second.
+        if (!main_window_->isMinimized())
+            show_status_clock(workspace_);
     };
     read_shell_settings();
     attach_running_display();

@@ -99,6 +99,8 @@ private:
     void back_up_before_first_write();
     void end(int code);
     void close_modal_windows();
+    // At rest while no clock is on show (the window minimised) and no task is timed.
+    void update_rest();
     void read_shell_settings();
     void attach_running_display();
 

@@ -8,6 +8,7 @@
 #include "app/settings_store.h"
 #include "store/operations.h"
 #include "views/details.h"
+#include "views/progress.h"
 #include "views/tree.h"
 
 #include <QDir>
@@ -33,7 +34,14 @@ bool lock_database(Application& app, const QString& path) {
 void show_database_records(Application& app, const QString& path) {
     Store& store = app.store();
     Workspace& ws = app.workspace();
-    const bool readable = load_all_records(store) == LoadStatus::Loaded;
+    // A large file takes a while to read: the load shows its progress, and a cancel leaves
+    // the file closed and untouched, as one that could not be read but without the box.
+    Progress progress(app.main_window(), QStringLiteral("Opening %1…").arg(path), 1000);
+    const LoadStatus status =
+        load_all_records(store, [&progress](std::int64_t read, std::int64_t total) {
+            return progress.advance(total > 0 ? read * 1000 / total : 0);
+        });
+    const bool readable = status == LoadStatus::Loaded;
     bool users_row_written = true;
     if (!readable) {
         // Closed at once so that no flush can ever write into it.
@@ -57,7 +65,7 @@ void show_database_records(Application& app, const QString& path) {
     }
     refresh_status_icons(ws);
     refresh_status_icons(ws);
-    if (!readable)
+    if (status == LoadStatus::Unreadable)
         app.prompter().message(app.main_window(), kError,
                                QStringLiteral("Could not read Database\n") + path);
     if (!users_row_written)

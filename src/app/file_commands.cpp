@@ -4,6 +4,7 @@
 #include "app/database_files.h"
 #include "app/dispatch.h"
 #include "store/operations.h"
+#include "views/progress.h"
 #include "views/tree.h"
 
 #include <QDir>
@@ -194,12 +195,21 @@ void save_database_as(Application& app) {
         open_database_file(app, path);
         return;
     }
-    if (!AccessLayer::succeeded(store.db.copy_current_database(path.toStdString()))) {
+    // A large file takes a while: the copy shows its progress and can be cancelled, which
+    // leaves the target as it was (no new file, or the old one untouched).
+    Progress progress(app.main_window(), QStringLiteral("Saving the database as %1…").arg(path),
+                      1000);
+    const int rc = store.db.copy_current_database(
+        path.toStdString(), [&progress](std::int64_t done, std::int64_t total) {
+            return progress.advance(total > 0 ? done * 1000 / total : 0);
+        });
+    if (!AccessLayer::succeeded(rc)) {
         if (!replacing)
             QFile::remove(path);
         app.lock().take(old_path);
-        app.prompter().message(app.main_window(), kError,
-                               QStringLiteral("Could not write to Database\n") + path);
+        if (rc != AccessLayer::kCancelled)
+            app.prompter().message(app.main_window(), kError,
+                                   QStringLiteral("Could not write to Database\n") + path);
         return;
     }
     // The copy holds the same records under the same keys: the running clocks go on there.

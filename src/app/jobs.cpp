@@ -32,8 +32,9 @@ void Jobs::start(Job tick, Job flush, Job refresh) {
         slot.started_ms = clock_.steady_ms();
         slot.periods_done = 0;
     }
-    timer_->start();
     started_ = true;
+    timer_->stop();
+    arm();
 }
 
 void Jobs::stop() {
@@ -43,6 +44,67 @@ void Jobs::stop() {
 
 void Jobs::poll() {
     run_due();
+}
+
+void Jobs::set_resting(bool resting) {
+    if (resting == resting_) {
+        // A change made at rest (a record to write) may move the next due moment.
+        if (resting_ && started_ && depth_ == 0)
+            arm();
+        return;
+    }
+    resting_ = resting;
+    if (!started_)
+        return;
+    // Nothing was timed and no clock was on show at rest: those seconds count as done.
+    skip_ticks();
+    timer_->stop();
+    arm();
+}
+
+void Jobs::skip_ticks() {
+    Slot& tick = slots_[0];
+    tick.periods_done = std::max(tick.periods_done, periods_elapsed(tick));
+}
+
+void Jobs::arm() {
+    if (!started_)
+        return;
+    const std::int64_t now = clock_.steady_ms();
+    if (!resting_) {
+        day_change_ms_ = -1;
+        if (timer_->isActive() && !timer_->isSingleShot())
+            return;
+        if (timer_->isActive())
+            timer_->stop();
+        // Once on the next whole second of the tick, then every second from there.
+        const Slot& tick = slots_[0];
+        const std::int64_t next = tick.started_ms + (tick.periods_done + 1) * tick.period_ms;
+        if (next - now >= kTickMs - 50 || next <= now) {
+            timer_->setSingleShot(false);
+            timer_->start(kTickMs);
+        } else {
+            timer_->setSingleShot(true);
+            timer_->start(static_cast<int>(next - now));
+        }
+        return;
+    }
+    std::int64_t wake = -1;
+    if (flush_pending && flush_pending()) {
+        const Slot& flush = slots_[1];
+        wake = flush.started_ms + (periods_elapsed(flush) + 1) * flush.period_ms;
+    }
+    day_change_ms_ = -1;
+    if (ms_to_day_change) {
+        day_change_ms_ = now + std::max<std::int64_t>(1, ms_to_day_change());
+        wake = wake < 0 ? day_change_ms_ : std::min(wake, day_change_ms_);
+    }
+    timer_->stop();
+    if (wake < 0)
+        return;
+    timer_->setSingleShot(true);
+    // QTimer takes an int: a wait beyond 24 days is set again when it ends.
+    timer_->start(static_cast<int>(std::clamp<std::int64_t>(wake - now, 0, 1 << 30)));
 }
 
 void Jobs::leave() {
@@ -72,6 +134,10 @@ void Jobs::catch_up_ticks() {
     Slot& tick = slots_[0];
     if (!started_)
         return;
+    if (resting_) {
+        skip_ticks();
+        return;
+    }
     while (periods_elapsed(tick) > tick.periods_done) {
         ++tick.periods_done;
         if (tick.job)
@@ -96,9 +162,29 @@ void Jobs::run_due() {
     // The jobs count as busy too, so a timer firing inside one (a message box of the flush)
     // waits; the outer loop then picks up whatever came due meanwhile.
     ++depth_;
+    if (resting_) {
+        skip_ticks();
+        // The day changed: the refresh runs now, whatever its period says.
+        if (day_change_ms_ >= 0 && clock_.steady_ms() >= day_change_ms_) {
+            day_change_ms_ = -1;
+            Slot& refresh = slots_[2];
+            refresh.periods_done = periods_elapsed(refresh);
+            if (refresh.job)
+                refresh.job();
+        }
+    }
     for (bool ran = true; ran && started_;) {
         ran = false;
         for (Slot& slot : slots_) {
+            if (resting_ && slot.every_period) {
+                skip_ticks();
+                continue;
+            }
+            // At rest a flush with nothing to write is no reason to run.
+            if (resting_ && &slot == &slots_[1] && flush_pending && !flush_pending()) {
+                slot.periods_done = periods_elapsed(slot);
+                continue;
+            }
             while (started_ && periods_elapsed(slot) > slot.periods_done) {
                 slot.periods_done =
                     slot.every_period ? slot.periods_done + 1 : periods_elapsed(slot);
@@ -108,6 +194,7 @@ void Jobs::run_due() {
             }
         }
     }
+    arm();
     if (--depth_ == 0 && on_idle)
         on_idle();
 }

@@ -8,6 +8,8 @@
 //    jobs run as if no handler were there.
 // 2. No tick is lost or merged. Each job counts whole periods elapsed on the monotonic clock
 //    since it started; the tick runs once for every second that passed, however late.
+// At rest (no clock on show and no task timed) the timer does not fire every second: it wakes
+// once, at the next moment a job has work, and the seconds that pass count nothing.
 #include "common/clock.h"
 
 #include <QObject>
@@ -32,6 +34,15 @@ public:
     // Starts tick, flush and refresh, in that order, counting from now.
     void start(Job tick, Job flush, Job refresh);
     void stop();
+
+    // At rest the tick has nothing to count or show, so it is left out, and the one timer is
+    // set once to the next moment the flush has records to write (`flush_pending`) or the day
+    // changes (`ms_to_day_change`), when the status refresh runs. Leaving rest picks the
+    // seconds up again at the next whole one; the seconds at rest are counted as done.
+    void set_resting(bool resting);
+    bool resting() const { return resting_; }
+    std::function<bool()> flush_pending;
+    std::function<std::int64_t()> ms_to_day_change;
 
     // What a firing timer does: runs every job that is due, or leaves it for the end of the
     // handler that is running.
@@ -105,12 +116,18 @@ private:
     void leave();
     void resume();
     void run_due();
+    // Sets the timer for what comes next: every second, or once at the next due moment at rest.
+    void arm();
+    void skip_ticks();
     std::int64_t periods_elapsed(const Slot& slot) const;
 
     const Clock& clock_;
     std::array<Slot, 3> slots_;
     QTimer* timer_ = nullptr;
     bool started_ = false;
+    bool resting_ = false;
+    // At rest: the monotonic moment of the day change the timer was set for, or -1.
+    std::int64_t day_change_ms_ = -1;
     int depth_ = 0;
     int modal_waits_ = 0;
 };

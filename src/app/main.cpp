@@ -29,6 +29,11 @@ int main(int argc, char** argv) {
     if (const auto code = olv::answer_without_display(line, stdout, stderr))
         return *code;
 
+    // On X11, a repaint through shared memory ends with a round trip to the server that wakes
+    // two threads more: the status clock alone would wake the program three times a second.
+    // The window is small, so its pictures go over the connection instead.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Olvessa.project"));
     QApplication::setOrganizationName(QStringLiteral("Olvessa"));

@@ -353,6 +353,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && on_window_state)
+        on_window_state();
+}
+
 std::unique_ptr<MainWindow> build_main_window(Workspace& ws) {
     auto window = std::make_unique<MainWindow>();
     ws.main_window = window.get();

@@ -31,6 +31,8 @@ public:
     std::function<void(const Event&)> on_view_event;
     // A close request of the window; true lets it close.
     std::function<bool()> on_close;
+    // The window was minimised or brought back.
+    std::function<void()> on_window_state;
 
     QTreeWidget* tree() const { return tree_; }
     QTreeWidget* list() const { return list_; }
@@ -54,6 +56,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void build_menu_bar();

@@ -5,6 +5,7 @@
 #include "app/window_memory.h"
 #include "print/page.h"
 #include "print/period_page.h"
+#include "print/print_job.h"
 #include "reports/csv_export.h"
 #include "reports/format.h"
 #include "store/billed_marks.h"
@@ -421,19 +422,21 @@ void PeriodReportWindow::print_report() {
     const std::optional<PeriodScope> s = scope();
     if (!s)
         return;
+    const PeriodReport report =
+        period_report(ws_.store, *s, listing_.period, listing_.unbilled_only);
+    // The job, and the title of a PDF made of it, is named after the report's heading.
+    const QString heading = QString::fromStdString(report.heading);
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Print Job"));
+    printer.setDocName(heading);
     printer.setCopyCount(1);
     if (!ws_.prompter.choose_printer(this, printer))
         return;
-    printer.setDocName(QStringLiteral("Print Job"));
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return;
-    Page page(painter);
-    print_period_report(page, ws_.store, format_date(ws_.store.date_mask, current_date(ws_.clock)),
-                        period_report(ws_.store, *s, listing_.period, listing_.unbilled_only));
-    painter.end();
+    printer.setDocName(heading);
+    printer.setCreator(QStringLiteral("Olvessa.project"));
+    const std::string printed_on = format_date(ws_.store.date_mask, current_date(ws_.clock));
+    print_pages(this, ws_.prompter, printer, [this, &printed_on, &report](Page& page) {
+        print_period_report(page, ws_.store, printed_on, report);
+    });
 }
 
 QString PeriodReportWindow::scope_name() const {

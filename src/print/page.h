@@ -76,8 +76,20 @@ public:
     std::string fit_text(std::string_view text, int max_width) const;
     // The same measured in the font a text of that size and style is drawn in.
     std::string fit_text(std::string_view text, int max_width, double size, int style) const;
+    // Width of a text drawn at a text size and style, in device units.
+    int text_width(std::string_view text, double size, int style) const;
+    // The text, or as many of its first characters as fit with "…" after them.
+    std::string elide(std::string_view text, int max_width, double size, int style) const;
+    // The text in lines no wider than max_width: broken at spaces where it can, else between
+    // characters.
+    std::vector<std::string> wrap(std::string_view text, int max_width, double size,
+                                  int style) const;
+    // Points of the font a text size is drawn in on this device, and the text size of a font
+    // of that many points.
+    double points(double size) const;
+    double size_for_points(double points) const;
 
-    // True when a line of the given text size drawn at y ends above the bottom of the page.
+    // True when a line of the given text size drawn at y ends above the foot of the page.
     bool fits(double y, double size) const;
     // Ends this page and starts the next one; false when the device has no further pages.
     bool new_page();
@@ -99,12 +111,28 @@ public:
     // Every later print_text call is appended to the log (nullptr stops recording).
     void record_to(std::vector<PrintedText>* log) { log_ = log; }
 
+    // A trial run draws nothing and starts no page of the device; it counts the pages the
+    // printout makes, so that the real run can number them.
+    void set_trial(bool trial) { trial_ = trial; }
+    bool trial() const { return trial_; }
+    // Pages of the whole printout: each page then carries "Page N of M" at its foot, drawn when
+    // the page ends (new_page, finish). 0 draws no foot.
+    void set_page_total(int total) { page_total_ = total; }
+    // Ends the last page.
+    void finish();
+    // Called as each page ends with the number of pages done; false stops the printout (a
+    // cancel), after which new_page refuses and nothing more is drawn.
+    std::function<bool(int)> on_page_done;
+    bool stopped() const { return stopped_; }
+
     // The line the printout being built has reached.
     double y = 2.0;
 
 private:
     QFont make_font(std::string_view face, double size, int style) const;
     std::string fit_in(const QFont& font, std::string_view text, int max_width) const;
+    int foot_height() const;
+    void print_foot();
 
     QPainter& painter_;
     int width_;
@@ -113,6 +141,10 @@ private:
     int page_count_ = 1;
     QFont current_font_;
     std::vector<PrintedText>* log_ = nullptr;
+    bool trial_ = false;
+    bool stopped_ = false;
+    bool drawn_ = false;
+    int page_total_ = 0;
 };
 
 // Logical dots per inch of the primary screen, 96 without one.

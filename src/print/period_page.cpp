@@ -1,44 +1,103 @@
 #include "print/period_page.h"
 
 #include "print/page.h"
+#include "print/table.h"
 #include "reports/format.h"
 
-#include <array>
+#include <string>
+#include <vector>
 
 namespace olv {
 
 namespace {
 
 constexpr double kLeft = Page::kLeft;
-constexpr double kLineSize = Page::kLineSize;
-constexpr double kLineStep = Page::kLineStep;
-
-// Summary: name, Total Time, Time Billed, Total Earned, Total Billed, Unbilled.
-constexpr std::array<double, 6> kRowColumns{kLeft, 8.5, 10.7, 12.9, 15.3, 17.7};
-constexpr double kRowLabelWidth = 5.8;
-// Entries: Date, Client, Project, Objective, Task, Time, Billed, Rate, Amount.
-constexpr std::array<double, 9> kEntryColumns{kLeft, 4.8, 7.1, 9.3, 11.5, 13.8, 15.4, 16.6, 18.3};
-constexpr double kNameWidth = 2.1;
-
-template <std::size_t N>
-void print_line(Page& page, const std::array<double, N>& columns,
-                const std::array<std::string, N>& cells, int style, TextColour colour) {
-    for (std::size_t i = 0; i < N; ++i)
-        page.print_text(columns[i], page.y, cells[i], kLineSize, style, colour);
-}
+// The right edge of the tables, in page units.
+constexpr double kRight = 20.5;
 
 std::string money(const Store& store, std::int64_t cents) {
     return format_cents(store.currency, cents);
 }
 
-std::array<std::string, 6> total_cells(const Store& store, std::string label,
-                                       const PeriodTotals& t) {
+std::vector<std::string> total_cells(const Store& store, std::string label, const PeriodTotals& t) {
     return {std::move(label),
             format_duration(t.seconds),
             format_duration(t.billed_seconds),
             money(store, t.earned_cents),
             money(store, t.billed_cents),
             money(store, t.unbilled_cents())};
+}
+
+std::vector<std::string> entry_cells(const Store& store, const PeriodEntry& e) {
+    const RecordLists& lists = store.lists;
+    return {format_date(store.date_mask, e.date),
+            lists.clients[e.client].client_name,
+            lists.projects[e.project].project_title,
+            lists.objectives[e.objective].ob_title,
+            lists.tasks[e.task].task_title,
+            format_duration(e.seconds),
+            e.billed ? "Yes" : "No",
+            money(store, e.rate_cents),
+            money(store, e.amount_cents)};
+}
+
+// Summary: name, Total Time, Time Billed, Total Earned, Total Billed, Unbilled.
+TableLayout row_layout(const Page& page, const Store& store, const PeriodReport& report) {
+    TableMeasure measure(page,
+                         {{report.first_column, false, kLeft},
+                          {"Total Time", true, 8.5},
+                          {"Time Billed", true, 10.7},
+                          {"Total Earned", true, 12.9},
+                          {"Total Billed", true, 15.3},
+                          {"Unbilled", true, 17.7}},
+                         text_style::BoldUnderline);
+    const auto add = [&](const std::vector<std::string>& cells, int style) {
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            measure.add(c, cells[c], style);
+    };
+    for (const PeriodRow& row : report.rows)
+        add(total_cells(store, row.label, row.totals), text_style::Regular);
+    add(total_cells(store, "TOTALS", report.totals), text_style::BoldUnderline);
+    return lay_out_table(measure, kRight);
+}
+
+// Entries: Date, Client, Project, Objective, Task, Time, Billed, Rate, Amount. The names come
+// from the short lists: each is measured once, however many entries share it.
+TableLayout entry_layout(const Page& page, const Store& store, const PeriodReport& report) {
+    TableMeasure measure(page,
+                         {{"Date", true, kLeft},
+                          {"Client", false, 4.8},
+                          {"Project", false, 7.1},
+                          {"Objective", false, 9.3},
+                          {"Task", false, 11.5},
+                          {"Time", true, 13.8},
+                          {"Billed", true, 15.4},
+                          {"Rate", true, 16.6},
+                          {"Amount", true, 18.3}},
+                         text_style::BoldUnderline);
+    const RecordLists& lists = store.lists;
+    std::vector<char> seen[4] = {
+        std::vector<char>(lists.clients.size(), 0), std::vector<char>(lists.projects.size(), 0),
+        std::vector<char>(lists.objectives.size(), 0), std::vector<char>(lists.tasks.size(), 0)};
+    const auto name = [&](std::size_t column, std::size_t index, const std::string& text) {
+        std::vector<char>& marks = seen[column - 1];
+        if (marks[index])
+            return;
+        marks[index] = 1;
+        measure.add(column, text);
+    };
+    for (const PeriodEntry& e : report.entries) {
+        measure.add_number(0, format_date(store.date_mask, e.date));
+        name(1, e.client, lists.clients[e.client].client_name);
+        name(2, e.project, lists.projects[e.project].project_title);
+        name(3, e.objective, lists.objectives[e.objective].ob_title);
+        name(4, e.task, lists.tasks[e.task].task_title);
+        measure.add_number(5, format_duration(e.seconds));
+        measure.add_number(6, e.billed ? "Yes" : "No");
+        measure.add_number(7, money(store, e.rate_cents));
+        measure.add_number(8, money(store, e.amount_cents));
+    }
+    return lay_out_table(measure, kRight);
 }
 
 } // namespace
@@ -53,58 +112,50 @@ void print_period_report(Page& page, const Store& store, const std::string& prin
                     kBlack);
     page.y += 2.0;
 
+    const TableLayout rows = row_layout(page, store, report);
+    const std::vector<std::string> row_head_cells{report.first_column, "Total Time",
+                                                  "Time Billed",       "Total Earned",
+                                                  "Total Billed",      "Unbilled"};
     const auto row_heads = [&] {
-        print_line<6>(page, kRowColumns,
-                      {report.first_column, "Total Time", "Time Billed", "Total Earned",
-                       "Total Billed", "Unbilled"},
-                      text_style::BoldUnderline, kBlack);
-        page.y += kLineStep;
+        print_row(page, rows, row_head_cells, text_style::BoldUnderline, kBlack);
     };
     row_heads();
     bool grey = false;
     for (const PeriodRow& row : report.rows) {
-        page.keep_line_on_page(kLineSize, row_heads);
+        if (page.stopped())
+            return;
+        const std::vector<std::string> cells = total_cells(store, row.label, row.totals);
+        keep_row_on_page(page, rows, row_lines(page, rows, cells, text_style::Regular), row_heads);
         grey = !grey;
-        std::string label = page.fit_text(row.label, page.page_x(kRowLabelWidth));
-        print_line<6>(page, kRowColumns, total_cells(store, std::move(label), row.totals),
-                      text_style::Regular, grey ? kGrey : kBlack);
-        page.y += kLineStep;
+        print_row(page, rows, cells, text_style::Regular, grey ? kGrey : kBlack);
     }
-    page.y += kLineStep;
-    page.keep_line_on_page(kLineSize, row_heads);
-    print_line<6>(page, kRowColumns, total_cells(store, "TOTALS", report.totals),
-                  text_style::BoldUnderline, kBlack);
-    page.y += kLineStep;
+    page.y += rows.step;
+    const std::vector<std::string> totals = total_cells(store, "TOTALS", report.totals);
+    keep_row_on_page(page, rows, row_lines(page, rows, totals, text_style::BoldUnderline),
+                     row_heads);
+    print_row(page, rows, totals, text_style::BoldUnderline, kBlack);
 
+    const TableLayout entries = entry_layout(page, store, report);
+    const std::vector<std::string> entry_head_cells{
+        "Date", "Client", "Project", "Objective", "Task", "Time", "Billed", "Rate", "Amount"};
     const auto entry_heads = [&] {
-        print_line<9>(
-            page, kEntryColumns,
-            {"Date", "Client", "Project", "Objective", "Task", "Time", "Billed", "Rate", "Amount"},
-            text_style::BoldUnderline, kBlack);
-        page.y += kLineStep;
+        print_row(page, entries, entry_head_cells, text_style::BoldUnderline, kBlack);
     };
-    page.y += kLineStep;
+    page.y += entries.step;
     // The heads go with the first entry onto a new page rather than stand alone at the bottom.
-    if (!page.fits(page.y + kLineStep, kLineSize) && page.new_page())
+    if (!page.fits(page.y + entries.step, entries.size) && page.new_page())
         page.y = Page::kTopLine;
     entry_heads();
 
-    const RecordLists& lists = store.lists;
-    const int name_width = page.page_x(kNameWidth);
     grey = false;
     for (const PeriodEntry& e : report.entries) {
-        page.keep_line_on_page(kLineSize, entry_heads);
+        if (page.stopped())
+            return;
+        const std::vector<std::string> cells = entry_cells(store, e);
+        keep_row_on_page(page, entries, row_lines(page, entries, cells, text_style::Regular),
+                         entry_heads);
         grey = !grey;
-        const auto name = [&](const std::string& text) { return page.fit_text(text, name_width); };
-        print_line<9>(
-            page, kEntryColumns,
-            {format_date(store.date_mask, e.date), name(lists.clients[e.client].client_name),
-             name(lists.projects[e.project].project_title),
-             name(lists.objectives[e.objective].ob_title), name(lists.tasks[e.task].task_title),
-             format_duration(e.seconds), e.billed ? "Yes" : "No", money(store, e.rate_cents),
-             money(store, e.amount_cents)},
-            text_style::Regular, grey ? kGrey : kBlack);
-        page.y += kLineStep;
+        print_row(page, entries, cells, text_style::Regular, grey ? kGrey : kBlack);
     }
 }
 

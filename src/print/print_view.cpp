@@ -1,6 +1,7 @@
 #include "print/print_view.h"
 
 #include "print/page.h"
+#include "print/print_job.h"
 #include "print/report_page.h"
 #include "print/todo_view.h"
 #include "views/details.h"
@@ -8,6 +9,7 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <optional>
 
 namespace olv {
 
@@ -34,31 +36,37 @@ private:
 } // namespace
 
 void print_current_view(Workspace& ws) {
+    const bool to_do = ws.state.to_do_list_shown;
+    const std::optional<Report> report =
+        to_do ? std::nullopt : report_for(ws.store, current_record(ws));
+    // The job, and the title of a PDF made of it, is named after the printout's heading.
+    const QString heading =
+        to_do ? to_do_heading(ws)
+              : QString::fromStdString(report ? report->heading : std::string("Print Job"));
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Print Job"));
+    printer.setDocName(heading);
     printer.setCopyCount(1);
     printer.setPrintRange(QPrinter::AllPages);
     if (!ws.prompter.choose_printer(ws.main_window, printer))
         return;
     // The dialog may have touched the job; its name stays ours.
-    printer.setDocName(QStringLiteral("Print Job"));
+    printer.setDocName(heading);
+    printer.setCreator(QStringLiteral("Olvessa.project"));
 
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return;
-    {
-        Page page(painter);
-        const PrintingScope scope(ws, page);
-        if (ws.state.to_do_list_shown) {
-            show_to_do_list(ws);
-        } else {
-            if (const auto report = report_for(ws.store, current_record(ws)))
+    const PrintOutcome outcome =
+        print_pages(ws.main_window, ws.prompter, printer, [&ws, to_do, &report](Page& page) {
+            const PrintingScope scope(ws, page);
+            if (to_do) {
+                show_to_do_list(ws);
+                return;
+            }
+            if (report)
                 print_report(page, ws, *report);
-            // The list shows the same item again, as it did before the command.
-            show_item_details(ws, current_position(ws));
-        }
-    }
-    painter.end();
+        });
+    // The list shows the same item again, as it did before the command; a job that could not
+    // start changed nothing.
+    if (!to_do && outcome != PrintOutcome::Failed)
+        show_item_details(ws, current_position(ws));
 }
 
 } // namespace olv

@@ -1,32 +1,46 @@
 #include "print/report_page.h"
 
 #include "print/page.h"
+#include "print/table.h"
 #include "reports/format.h"
 
-#include <array>
+#include <string>
+#include <vector>
 
 namespace olv {
 
 namespace {
 
 constexpr double kLeft = Page::kLeft;
-constexpr std::array<double, 5> kColumns{kLeft, 10.5, 12.7, 15.1, 17.5};
 constexpr double kHeadingSize = Page::kHeadingSize;
-constexpr double kLineSize = Page::kLineSize;
-constexpr double kLineStep = Page::kLineStep;
-constexpr double kLabelWidth = 8.0;
+// The right edge of the table, in page units.
+constexpr double kRight = 20.5;
 
-void print_line(Page& page, const std::array<std::string, 5>& cells, int style, TextColour colour) {
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        page.print_text(kColumns[i], page.y, cells[i], kLineSize, style, colour);
-}
-
-std::array<std::string, 5> figure_cells(const Workspace& ws, std::string label,
-                                        const Figures& figures) {
+std::vector<std::string> figure_cells(const Workspace& ws, std::string label,
+                                      const Figures& figures) {
     return {std::move(label), format_duration(figures.total_seconds),
             format_duration(figures.billed_seconds),
             format_cents(ws.store.currency, figures.earned_cents),
             format_cents(ws.store.currency, figures.billed_cents)};
+}
+
+TableLayout report_layout(const Page& page, const Workspace& ws, const Report& report) {
+    TableMeasure measure(page,
+                         {{report.first_column, false, kLeft},
+                          {"Total Time", true, 10.5},
+                          {"Time Billed", true, 12.7},
+                          {"Total Earned", true, 15.1},
+                          {"Total Billed", true, 17.5}},
+                         text_style::BoldUnderline);
+    const auto add = [&](const std::vector<std::string>& cells, int style) {
+        measure.add(0, cells[0], style);
+        for (std::size_t c = 1; c < cells.size(); ++c)
+            measure.add(c, cells[c], style);
+    };
+    for (const ReportRow& row : report.rows)
+        add(figure_cells(ws, row.label, row.figures), text_style::Regular);
+    add(figure_cells(ws, "TOTALS", report.totals), text_style::BoldUnderline);
+    return lay_out_table(measure, kRight);
 }
 
 } // namespace
@@ -58,31 +72,29 @@ void print_report(Page& page, const Workspace& ws, const Report& report) {
                     kHeadingSize, text_style::Bold, kBlack);
     page.y += 2.0;
 
+    const TableLayout layout = report_layout(page, ws, report);
+    const std::vector<std::string> head_cells{report.first_column, "Total Time", "Time Billed",
+                                              "Total Earned", "Total Billed"};
     const auto heads = [&] {
-        print_line(
-            page,
-            {report.first_column, "Total Time", "Time Billed", "Total Earned", "Total Billed"},
-            text_style::BoldUnderline, kBlack);
-        page.y += kLineStep;
+        print_row(page, layout, head_cells, text_style::BoldUnderline, kBlack);
     };
     heads();
 
     bool grey = false;
     for (const ReportRow& row : report.rows) {
-        page.keep_line_on_page(kLineSize, heads);
+        if (page.stopped())
+            return;
+        const std::vector<std::string> cells = figure_cells(ws, row.label, row.figures);
+        keep_row_on_page(page, layout, row_lines(page, layout, cells, text_style::Regular), heads);
         grey = !grey;
-        const TextColour colour = grey ? kGrey : kBlack;
-        // Measured in the font of the text drawn just before, as the label is cut before its
-        // own font is chosen.
-        std::string label = page.fit_text(row.label, page.page_x(kLabelWidth));
-        print_line(page, figure_cells(ws, std::move(label), row.figures), text_style::Regular,
-                   colour);
-        page.y += kLineStep;
+        print_row(page, layout, cells, text_style::Regular, grey ? kGrey : kBlack);
     }
 
-    page.y += report.kind == ReportKind::Objective ? 1.0 : kLineStep;
-    page.keep_line_on_page(kLineSize, heads);
-    print_line(page, figure_cells(ws, "TOTALS", report.totals), text_style::BoldUnderline, kBlack);
+    page.y += report.kind == ReportKind::Objective ? 1.0 : layout.step;
+    const std::vector<std::string> totals = figure_cells(ws, "TOTALS", report.totals);
+    keep_row_on_page(page, layout, row_lines(page, layout, totals, text_style::BoldUnderline),
+                     heads);
+    print_row(page, layout, totals, text_style::BoldUnderline, kBlack);
 }
 
 } // namespace olv

@@ -69,8 +69,7 @@ void print_heads(Page& page) {
 }
 
 void print_title(Page& page, const Workspace& ws, const std::string& date) {
-    const std::string user = ws.user_name ? ws.user_name() : std::string();
-    page.print_text(kLeft, Page::kTopLine, "To Do List for : " + user, kHeadingSize,
+    page.print_text(kLeft, Page::kTopLine, to_do_heading(ws).toStdString(), kHeadingSize,
                     text_style::Bold, kBlack);
     page.y = 4.0;
     page.print_text(kLeft, page.y, "Printed on " + date, kHeadingSize, text_style::Bold, kBlack);
@@ -79,6 +78,11 @@ void print_title(Page& page, const Workspace& ws, const std::string& date) {
 }
 
 } // namespace
+
+QString to_do_heading(const Workspace& ws) {
+    const std::string user = ws.user_name ? ws.user_name() : std::string();
+    return QString::fromStdString("To Do List for : " + user);
+}
 
 void show_to_do_list(Workspace& ws) {
     ws.state.to_do_list_shown = true;
@@ -102,7 +106,11 @@ void show_to_do_list(Workspace& ws) {
         QTreeWidgetItem* client_row = add_row(list, {QString(), name});
         if (page) {
             page->keep_line_on_page(kLineSize, heads);
-            page->print_text(kLeft, page->y, client.name, kLineSize, text_style::Regular, kBlack);
+            // A client's name runs up to the due column, no further.
+            page->print_text(kLeft, page->y,
+                             page->elide(client.name, page->page_x(kDueColumn - kDueGap - kLeft),
+                                         kLineSize, text_style::Regular),
+                             kLineSize, text_style::Regular, kBlack);
             page->y += kLineStep;
         }
         for (const ToDoItem& item : client.items) {
@@ -117,7 +125,7 @@ void show_to_do_list(Workspace& ws) {
             const double x = kLeft + 0.5 * item.level;
             const int room = page->page_x(kDueColumn - kDueGap) - page->page_x(x);
             page->print_text(x, page->y,
-                             page->fit_text("-" + item.title, room, kLineSize, text_style::Regular),
+                             page->elide("-" + item.title, room, kLineSize, text_style::Regular),
                              kLineSize, text_style::Regular, kBlack);
             if (item.overdue)
                 page->print_text(kDueColumn, page->y, "OVERDUE : " + date, kLineSize,

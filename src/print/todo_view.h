@@ -5,5 +5,7 @@ namespace olv {
 
 // The to-do list in the detail list (and on the page while printing).
 void show_to_do_list(Workspace& ws);
+// The heading of the printed list: "To Do List for : " and the user's name.
+QString to_do_heading(const Workspace& ws);
 
 } // namespace olv

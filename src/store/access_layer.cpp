@@ -57,6 +57,9 @@ struct Engine {
     decltype(&::sqlite3_backup_step) backup_step = nullptr;
     decltype(&::sqlite3_backup_finish) backup_finish = nullptr;
     decltype(&::sqlite3_sleep) backup_sleep = nullptr;
+    // For a copy that reports its progress; without them a copy goes in one step.
+    decltype(&::sqlite3_backup_remaining) backup_remaining = nullptr;
+    decltype(&::sqlite3_backup_pagecount) backup_pagecount = nullptr;
 
     bool can_back_up() const {
         return open_v2 && errcode && backup_init && backup_step && backup_finish && backup_sleep;
@@ -203,7 +206,8 @@ struct AccessLayer::State {
     int step_query(sqlite3* db, std::string_view statement, Grid& grid);
     int query(std::int32_t result_number, std::string_view statement);
     int run_exec(sqlite3* db, std::string_view statement);
-    int back_up(sqlite3* source, const std::string& target);
+    int back_up(sqlite3* source, const std::string& target,
+                const AccessLayer::CopyProgress& progress = {});
 
     // A server connection that was lost is connected again, and the lock it held taken again,
     // before a statement that does not continue a transaction. False when that failed, with
@@ -436,7 +440,8 @@ int AccessLayer::State::run_exec(sqlite3* db, std::string_view statement) {
     return rc;
 }
 
-int AccessLayer::State::back_up(sqlite3* source, const std::string& target) {
+int AccessLayer::State::back_up(sqlite3* source, const std::string& target,
+                                const AccessLayer::CopyProgress& progress) {
     last_error.clear();
     if (!engine.can_back_up()) {
         last_error = "DBLayer: the engine cannot copy a database";
@@ -460,13 +465,31 @@ int AccessLayer::State::back_up(sqlite3* source, const std::string& target) {
     }
     // Another program writing the source holds its lock for moments only.
     constexpr int kBusyRetries = 40;
-    for (int attempt = 0;; ++attempt) {
-        rc = engine.backup_step(backup, -1);
-        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || attempt == kBusyRetries)
+    // A slice of pages between two reports: a few milliseconds of copying.
+    const bool sliced = progress && engine.backup_remaining && engine.backup_pagecount;
+    const int slice = sliced ? 32 : -1;
+    bool cancelled = false;
+    for (int attempt = 0;;) {
+        rc = engine.backup_step(backup, slice);
+        if (rc == SQLITE_OK && sliced) {
+            const std::int64_t total = engine.backup_pagecount(backup);
+            if (!progress(total - engine.backup_remaining(backup), total)) {
+                cancelled = true;
+                break;
+            }
+            continue;
+        }
+        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || attempt++ == kBusyRetries)
             break;
         engine.backup_sleep(50);
     }
+    // Finishing a copy before its end rolls back what it wrote into the target.
     const int finished = engine.backup_finish(backup);
+    if (cancelled) {
+        engine.close(copy);
+        last_error = "DBLayer: the copy was cancelled";
+        return AccessLayer::kCancelled;
+    }
     if (rc == SQLITE_DONE)
         rc = finished;
     if (rc != SQLITE_OK) {
@@ -536,6 +559,8 @@ void* AccessLayer::load_engine(const std::string& name) {
     resolve(library, "sqlite3_backup_step", e.backup_step);
     resolve(library, "sqlite3_backup_finish", e.backup_finish);
     resolve(library, "sqlite3_sleep", e.backup_sleep);
+    resolve(library, "sqlite3_backup_remaining", e.backup_remaining);
+    resolve(library, "sqlite3_backup_pagecount", e.backup_pagecount);
     s.engine = e;
     s.library = library;
     return library;
@@ -826,13 +851,13 @@ int AccessLayer::copy_database(const std::string& source, const std::string& tar
     return copied;
 }
 
-int AccessLayer::copy_current_database(const std::string& target) {
+int AccessLayer::copy_current_database(const std::string& target, const CopyProgress& progress) {
     State& s = *state_;
     if (!s.current_handle) {
         s.last_error = "DBLayer: there's no current database handle";
         return kNoDatabase;
     }
-    return s.back_up(s.current_handle, target);
+    return s.back_up(s.current_handle, target, progress);
 }
 
 const std::string& AccessLayer::last_error() const {

@@ -10,6 +10,7 @@
 #include "store/dialect.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,6 +23,8 @@ public:
     // Returned by execute without a database and by queries without a database slot: neither
     // 0 (success) nor 1 (the engine's general SQL error).
     static constexpr int kNoDatabase = -1;
+    // A copy stopped by its progress callback.
+    static constexpr int kCancelled = -2;
 
     AccessLayer();
     ~AccessLayer();
@@ -75,8 +78,11 @@ public:
     // there) with the engine's online backup; the source is opened read-only. Engine result
     // code, kNoDatabase without an engine.
     int copy_database(const std::string& source, const std::string& target);
-    // The same from the current database, as far as it has been written.
-    int copy_current_database(const std::string& target);
+    // The same from the current database, as far as it has been written. With `progress` the
+    // copy goes a slice at a time and reports the pages copied of all; when the callback answers
+    // false it stops with kCancelled and the target is as it was before.
+    using CopyProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+    int copy_current_database(const std::string& target, const CopyProgress& progress = {});
 
     const std::string& last_error() const;
 

@@ -281,12 +281,6 @@ void ChildIndex::erased(const std::vector<char> (&doomed)[kLevels]) {
     const Indices projects = remap_of(doomed[kProjects], project_objectives_.size());
     const Indices objectives = remap_of(doomed[kObjectives], objective_tasks_.size());
     const Indices tasks = remap_of(doomed[kTasks], task_entries_.size());
-    // The entries list is long and loses few: their new indices come from the erased ones.
-    Indices gone;
-    for (std::size_t e = 0; e < doomed[kEntries].size() && e < entry_tasks_.size(); ++e)
-        if (doomed[kEntries][e])
-            gone.push_back(e);
-
     erase_parents(client_projects_, doomed[kClients]);
     erase_parents(project_objectives_, doomed[kProjects]);
     erase_parents(objective_tasks_, doomed[kObjectives]);
@@ -294,25 +288,27 @@ void ChildIndex::erased(const std::vector<char> (&doomed)[kLevels]) {
     remap_children(client_projects_, projects);
     remap_children(project_objectives_, objectives);
     remap_children(objective_tasks_, tasks);
-    if (!gone.empty()) {
-        for (auto& list : task_entries_) {
-            std::size_t kept = 0;
-            for (std::size_t e : list) {
-                const auto before = std::lower_bound(gone.begin(), gone.end(), e);
-                if (before != gone.end() && *before == e)
-                    continue;
-                list[kept++] = e - static_cast<std::size_t>(before - gone.begin());
-            }
-            list.resize(kept);
-        }
-    }
 
+    // The entries list is long: one pass in list order gives every kept entry its new index and
+    // its task's new index, and refills the tasks' lists in order. Looking each listed entry up
+    // among the erased ones instead costs a search per entry of the whole list.
+    const std::vector<char>& gone = doomed[kEntries];
+    const bool entries_change = std::find(gone.begin(), gone.end(), 1) != gone.end();
+    const bool tasks_change =
+        std::find(doomed[kTasks].begin(), doomed[kTasks].end(), 1) != doomed[kTasks].end();
+    if (!entries_change && !tasks_change)
+        return;
+    for (Indices& list : task_entries_)
+        list.clear();
     std::size_t kept = 0;
     for (std::size_t e = 0; e < entry_tasks_.size(); ++e) {
-        if (e < doomed[kEntries].size() && doomed[kEntries][e])
+        if (e < gone.size() && gone[e])
             continue;
-        const std::size_t owner = entry_tasks_[e];
-        entry_tasks_[kept++] = owner == kNoParent ? kNoParent : tasks[owner];
+        const std::size_t owner = entry_tasks_[e] == kNoParent ? kNoParent : tasks[entry_tasks_[e]];
+        entry_tasks_[kept] = owner;
+        if (owner != kNoParent)
+            task_entries_[owner].push_back(kept);
+        ++kept;
     }
     entry_tasks_.resize(kept);
 }

@@ -1,5 +1,6 @@
 #include "store/operations.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -56,24 +57,44 @@ std::vector<Key> mark_children(const std::vector<Key>& parents, const Children& 
     return parents_with_children;
 }
 
+// Marks the time entries of the given tasks, found through the child index: the entries list
+// is the long one, and a scan of it costs a key lookup per entry. Every entry with a task key
+// belongs to the first task with that key, so the tasks holding the keys have them all. Returns
+// the keys of the marked entries in list order.
+std::vector<Key> mark_entries(const Store& store, const std::vector<Key>& tasks,
+                              std::vector<char>& doomed) {
+    const RecordLists& lists = store.lists;
+    const ChildIndex& index = store.children();
+    const KeySet task_set(tasks.begin(), tasks.end());
+    doomed.assign(lists.entries.size(), 0);
+    for (std::size_t t = 0; t < lists.tasks.size(); ++t)
+        if (task_set.count(lists.tasks[t].key))
+            for (std::size_t e : index.entries_of_task(t))
+                doomed[e] = 1;
+    std::vector<Key> keys;
+    for (std::size_t e = 0; e < doomed.size(); ++e)
+        if (doomed[e])
+            keys.push_back(lists.entries[e].key);
+    return keys;
+}
+
 void delete_children(Cascade& cascade, RecordKind parent_kind, const std::vector<Key>& parents) {
     for (Key parent : parents)
         cascade.run(delete_children_sql(parent_kind, parent));
 }
 
-// Each time entry statement scans the whole entries table, which has no index on its task key.
-// A large cascade builds one inside its transaction and drops it again before the commit, so the
-// stored schema stays as it is.
-constexpr std::size_t kIndexedCascade = 8;
-constexpr const char* kCascadeIndex = "olvessa_cascade_task_key";
+// The entries go by their own keys, the table's row ids, a slice at a time: each is found
+// directly, where a statement per task would scan the whole table for its task key (or first
+// need an index on it, which costs more to build than the cascade itself).
+constexpr std::size_t kEntriesPerStatement = 1000;
 
-// A file the program has opened carries a lasting index on the task key already.
-bool has_time_entry_task_index(AccessLayer& db) {
-    const bool found = AccessLayer::succeeded(db.query_table(
-                           index_exists_sql(db.engine_kind(), kTimeEntryTaskIndex))) &&
-                       db.row_count() > 0;
-    db.release_current_result();
-    return found;
+void delete_entries(Cascade& cascade, const std::vector<Key>& keys) {
+    for (std::size_t first = 0; first < keys.size(); first += kEntriesPerStatement) {
+        const std::size_t last = std::min(keys.size(), first + kEntriesPerStatement);
+        cascade.run(delete_time_entries_sql(
+            std::vector<Key>(keys.begin() + static_cast<std::ptrdiff_t>(first),
+                             keys.begin() + static_cast<std::ptrdiff_t>(last))));
+    }
 }
 
 } // namespace
@@ -152,19 +173,8 @@ DeleteOutcome delete_tree_item_records(Store& store, std::int32_t position) {
         merge(doomed_tasks, marks);
         tasks.insert(tasks.end(), found_keys.begin(), found_keys.end());
     }
-    if (!tasks.empty()) {
-        const std::vector<Key> with_entries =
-            mark_children(tasks, lists.entries, doomed_entries, found_keys,
-                          [](const TimeEntry& e) { return e.Task_Key; });
-        const bool indexed =
-            in_transaction && !cascade.failed() && with_entries.size() >= kIndexedCascade &&
-            !has_time_entry_task_index(db) &&
-            AccessLayer::succeeded(db.execute(std::string("CREATE INDEX ") + kCascadeIndex +
-                                              " ON Task_Detail(Task_Key)"));
-        delete_children(cascade, RecordKind::Task, with_entries);
-        if (indexed)
-            cascade.run(std::string("DROP INDEX ") + kCascadeIndex);
-    }
+    if (!tasks.empty())
+        delete_entries(cascade, mark_entries(store, tasks, doomed_entries));
 
     // Without a transaction (BEGIN refused) each statement stood on its own.
     const bool failed =

@@ -45,6 +45,10 @@ int count_modified(const RecordLists& lists) {
 
 } // namespace
 
+bool flush_pending(const Store& store) {
+    return count_modified(store.lists) > 0;
+}
+
 FlushResult flush(Store& store) {
     RecordLists& lists = store.lists;
     // Flags are cleared only after a commit, so a flush that fails leaves every one of these.

@@ -88,10 +88,24 @@ bool file_unreadable(int rc) {
     }
 }
 
-// Counts the tables read and notes an unreadable file.
+// Counts the tables read and notes an unreadable file; reports the rows read to the caller's
+// callback every so many rows.
 struct LoadProgress {
     int tables_read = 0;
     bool unreadable = false;
+    bool cancelled = false;
+    const LoadProgressCallback* report = nullptr;
+    std::int64_t rows_read = 0;
+    std::int64_t total_rows = 0;
+    static constexpr std::int64_t kRowsPerReport = 16384;
+
+    // False once the caller asked to stop.
+    bool row_read() {
+        if (++rows_read % kRowsPerReport == 0 && report && *report &&
+            !(*report)(rows_read, total_rows))
+            cancelled = true;
+        return !cancelled;
+    }
 
     void finished(int rc) {
         if (rc == 0)
@@ -105,14 +119,31 @@ struct LoadProgress {
 template <typename Record>
 void load_list(AccessLayer& db, LoadProgress& progress, std::vector<Record>& list,
                const std::string& select = StoredFields<Record>::select) {
-    if (progress.unreadable)
+    if (progress.unreadable || progress.cancelled)
         return;
     Rows rows = db.step_rows(load_select(db.engine_kind(), select));
-    while (rows.next())
+    while (rows.next()) {
         read_record(rows, list.emplace_back());
+        if (!progress.row_read())
+            return;
+    }
     progress.finished(rows.result());
     if (rows.result() != 0)
         list.clear();
+}
+
+// Rows of the six tables, for a load that reports its progress: a count is quick beside the
+// load itself.
+std::int64_t count_rows(AccessLayer& db) {
+    std::int64_t total = 0;
+    for (const char* table : {"users", "clients", "project", "objectives", "task", "task_detail"}) {
+        Rows rows = db.step_rows(std::string("SELECT count(*) FROM ") + table);
+        if (rows.next())
+            total += rows.integer(0);
+        while (rows.next()) {
+        }
+    }
+    return total;
 }
 
 template <typename Record> std::optional<Store::Placed> load_one(Store& store, Key key) {
@@ -146,15 +177,20 @@ std::optional<Store::Placed> load_one_record(Store& store, RecordKind kind, Key 
     return std::nullopt;
 }
 
-LoadStatus load_all_records(Store& store) {
-    return load_records(store, EntryFilter{});
+LoadStatus load_all_records(Store& store, const LoadProgressCallback& report) {
+    return load_records(store, EntryFilter{}, report);
 }
 
-LoadStatus load_records(Store& store, const EntryFilter& filter) {
+LoadStatus load_records(Store& store, const EntryFilter& filter,
+                        const LoadProgressCallback& report) {
     RecordLists& lists = store.lists;
     lists.clear_tables();
     AccessLayer& db = store.db;
     LoadProgress progress;
+    if (report) {
+        progress.report = &report;
+        progress.total_rows = count_rows(db);
+    }
 
     load_list(db, progress, lists.users);
     load_list(db, progress, lists.clients);
@@ -177,6 +213,10 @@ LoadStatus load_records(Store& store, const EntryFilter& filter) {
                                  : "SELECT * FROM Task_Detail" + conditions + " ORDER BY date ASC");
 
     store.structure_changed();
+    if (progress.cancelled) {
+        lists.clear_tables();
+        return LoadStatus::Cancelled;
+    }
     if (progress.unreadable || progress.tables_read == 0) {
         // Nothing half-read is shown: the lists stay empty and the display settings as they were.
         lists.clear_tables();

@@ -2,6 +2,7 @@
 // Creating, loading, inserting, flushing and deleting records.
 #include "store/store.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,10 +37,13 @@ bool index_time_entries_by_task(Store& store);
 enum class LoadStatus {
     Loaded,
     Unreadable, // not a database, corrupt, unreadable, or holding none of the six tables
+    Cancelled,  // the progress callback said stop: the lists are left empty
 };
 // Replaces the six lists with the rows of the current database (the restart list is kept);
-// the users row sets the store's currency and date mask.
-LoadStatus load_all_records(Store& store);
+// the users row sets the store's currency and date mask. With `progress` a load reports the
+// rows read of all the tables hold, now and then; when it answers false the load stops.
+using LoadProgressCallback = std::function<bool(std::int64_t read, std::int64_t total)>;
+LoadStatus load_all_records(Store& store, const LoadProgressCallback& progress = {});
 // The same for a reader of some entries only (an export): the time entries dated within the
 // bounds (both included) and, if asked, unbilled ones only; every other record is read whole.
 struct EntryFilter {
@@ -47,7 +51,8 @@ struct EntryFilter {
     std::optional<std::int64_t> last_date;
     bool unbilled_only = false;
 };
-LoadStatus load_records(Store& store, const EntryFilter& filter);
+LoadStatus load_records(Store& store, const EntryFilter& filter,
+                        const LoadProgressCallback& progress = {});
 // Reads the row of one client, project, objective or task by key, converted as a load converts
 // it, and puts the record at its place in its list. Nothing when the row cannot be read.
 std::optional<Store::Placed> load_one_record(Store& store, RecordKind kind, Key key);
@@ -95,6 +100,8 @@ std::string delete_record_sql(RecordKind kind, Key key);
 // objective (tasks) or task (time entries) at once.
 std::string delete_children_sql(RecordKind parent_kind, Key parent_key);
 std::string delete_time_entry_sql(Key key);
+// "DELETE FROM task_detail WHERE key IN (k1,k2,...)".
+std::string delete_time_entries_sql(const std::vector<Key>& keys);
 
 // --- Inserting ------------------------------------------------------------------------------
 struct FlushResult {
@@ -151,6 +158,9 @@ EntryWriteResult change_time_entry(Store& store, std::size_t entry_index,
                                    const EntryChange& change);
 
 // --- Flushing -------------------------------------------------------------------------------
+// True when any record is waiting for the flush to write it.
+bool flush_pending(const Store& store);
+
 // Writes every modified record in one transaction: time entries, users, clients, projects,
 // objectives, tasks. A record's flag is cleared only once the transaction committed and its own
 // statement succeeded.

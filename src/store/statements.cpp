@@ -212,4 +212,15 @@ std::string delete_time_entry_sql(Key key) {
     return (Sql{} << "DELETE FROM task_detail WHERE key = " << key).str();
 }
 
+std::string delete_time_entries_sql(const std::vector<Key>& keys) {
+    Sql sql;
+    sql << "DELETE FROM task_detail WHERE key IN (";
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i > 0)
+            sql << ",";
+        sql << keys[i];
+    }
+    return (sql << ")").str();
+}
+
 } // namespace olv

@@ -9,8 +9,10 @@
 #include "views/tree.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <algorithm>
 #include <array>
 
 namespace olv {
@@ -36,6 +38,50 @@ void set_columns(QTreeWidget* list, const Columns& columns) {
         header->setTextAlignment(i, c.alignment);
         list->setColumnWidth(i, c.width);
     }
+}
+
+// Room a cell's text needs beside it: the delegate's margin on either side and the grid line.
+int cell_padding(const QTreeWidget* list) {
+    return 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1) + 2;
+}
+
+// The width the head of a column needs to show whole.
+int head_width(const QTreeWidget* list, int column) {
+    const QHeaderView* header = list->header();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const QString text = list->headerItem()->text(column);
+    return std::max(header->sectionSizeHint(column),
+                    QFontMetrics(header->font()).horizontalAdvance(text) + 2 * margin + 2);
+}
+
+// Columns take the width of their head and their widest value, and never less than their
+// usual width: figures are never cut. The name column (`label`, -1 for none) gets what room
+// the window has left up to its widest name, at least its usual width; a longer name is cut
+// with "…" and shows whole in its tool tip.
+void fit_columns(QTreeWidget* list, const Columns& columns, const QList<QTreeWidgetItem*>& rows,
+                 int label) {
+    const QFontMetrics metrics(list->font());
+    const int padding = cell_padding(list);
+    std::array<int, kColumns> widths{};
+    for (int c = 0; c < kColumns; ++c) {
+        const int usual = columns[static_cast<std::size_t>(c)].width;
+        if (usual == 0)
+            continue;
+        int widest = head_width(list, c);
+        for (const QTreeWidgetItem* row : rows)
+            widest = std::max(widest, metrics.horizontalAdvance(row->text(c)) + padding);
+        widths[static_cast<std::size_t>(c)] = std::max(usual, widest);
+    }
+    if (label >= 0) {
+        const auto l = static_cast<std::size_t>(label);
+        int others = 0;
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            others += c == l ? 0 : widths[c];
+        const int room = list->viewport()->width() - others;
+        widths[l] = std::max(columns[l].width, std::min(widths[l], room));
+    }
+    for (int c = 0; c < kColumns; ++c)
+        list->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
 }
 
 QTreeWidgetItem* make_row(const QStringList& cells, const Columns& columns) {
@@ -77,6 +123,7 @@ void show_report(Workspace& ws, const Report& report, const QString& hidden) {
     rows.append(make_row(figure_cells(ws.store, QString(), QStringLiteral("Total"), report.totals),
                          columns));
     ws.list->addTopLevelItems(rows);
+    fit_columns(ws.list, columns, rows, 1);
 }
 
 void show_time_entries(Workspace& ws, std::size_t task_index) {
@@ -106,6 +153,7 @@ void show_time_entries(Workspace& ws, std::size_t task_index) {
             columns));
     }
     ws.list->addTopLevelItems(rows);
+    fit_columns(ws.list, columns, rows, -1);
 }
 
 void show_notes(Workspace& ws, const std::string& notes) {
@@ -114,6 +162,13 @@ void show_notes(Workspace& ws, const std::string& notes) {
 }
 
 } // namespace
+
+void widen_to_fit(QTreeWidget* list, const QTreeWidgetItem* row, int column) {
+    const int needed =
+        QFontMetrics(list->font()).horizontalAdvance(row->text(column)) + cell_padding(list);
+    if (list->columnWidth(column) > 0 && needed > list->columnWidth(column))
+        list->setColumnWidth(column, needed);
+}
 
 void setup_detail_list(QTreeWidget* list) {
     list->setColumnCount(kColumns);

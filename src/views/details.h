@@ -15,6 +15,9 @@ constexpr int Total = 4;
 // "Total", hidden "temp"), set once when the main window is built.
 void setup_detail_list(QTreeWidget* list);
 
+// Widens a shown column whose cell text has grown past it (a running time, an edited cell).
+void widen_to_fit(QTreeWidget* list, const QTreeWidgetItem* row, int column);
+
 // Fills the detail list and the notes box for the item at the position.
 void show_item_details(Workspace& ws, std::int32_t position);
 // Copies the notes box text into the project, objective or task shown at that position.

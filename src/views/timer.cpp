@@ -261,10 +261,26 @@ void toggle_timer(Workspace& ws, std::int32_t position) {
         show_item_keeping_notes(ws, position);
 }
 
-void timer_tick(Workspace& ws, std::int64_t seconds_behind) {
+void show_status_clock(Workspace& ws) {
     if (ws.status_bar)
         ws.status_bar->showMessage(QString::fromStdString(
             format_date(ws.store.date_mask + " : %hh:%ii:%ss", current_date(ws.clock))));
+}
+
+bool any_timer_running(const Workspace& ws) {
+    const auto& tasks = ws.store.lists.tasks;
+    return std::any_of(tasks.begin(), tasks.end(), [](const TaskRecord& t) { return t.running; });
+}
+
+std::int64_t ms_to_day_change(const Workspace& ws) {
+    const WallTime now = ws.clock.wall_now();
+    // The wall clock reads whole seconds, so the wait is never short of the change.
+    const std::int64_t second_of_day = (now.hour * 60 + now.minute) * 60 + now.second;
+    return (24 * 60 * 60 - second_of_day) * 1000;
+}
+
+void timer_tick(Workspace& ws, std::int64_t seconds_behind) {
+    show_status_clock(ws);
 
     // The second this tick counts ends `seconds_behind` before now (a late tick runs once for
     // every second that passed), and belongs to the day it began in.
@@ -324,6 +340,8 @@ void update_running_row(Workspace& ws, std::int32_t position) {
         if (QTreeWidgetItem* row = ws.list->topLevelItem(entry.list_row)) {
             row->setText(entry_column::Time, QString::fromStdString(format_duration(entry.Time)));
             row->setText(entry_column::Total, entry_money_text(ws, entry.Time, task.task_rate));
+            widen_to_fit(ws.list, row, entry_column::Time);
+            widen_to_fit(ws.list, row, entry_column::Total);
         }
         return;
     }
@@ -407,6 +425,8 @@ bool set_entry_time(Workspace& ws, const QString& text, int row, int column) {
     if (item) {
         item->setText(entry_column::Time, QString::fromStdString(format_duration(entry->Time)));
         item->setText(entry_column::Total, entry_money_text(ws, entry->Time, task->task_rate));
+        widen_to_fit(ws.list, item, entry_column::Time);
+        widen_to_fit(ws.list, item, entry_column::Total);
     }
     if (!seconds) {
         // The cell shows the entry's time again; the box says what was refused and why.

@@ -12,6 +12,12 @@ void toggle_timer(Workspace& ws, std::int32_t position);
 // second that passed; `seconds_behind` says how many seconds after the one it counts have passed
 // already, so each second goes to the day it belongs to.
 void timer_tick(Workspace& ws, std::int64_t seconds_behind = 0);
+// Writes the date and time of day into the status bar, as each tick does.
+void show_status_clock(Workspace& ws);
+// True while any task's timer runs.
+bool any_timer_running(const Workspace& ws);
+// Milliseconds from now until the local date changes.
+std::int64_t ms_to_day_change(const Workspace& ws);
 void update_running_row(Workspace& ws, std::int32_t position);
 void stop_all_timers(Workspace& ws);
 void toggle_complete(Workspace& ws, std::int32_t position);

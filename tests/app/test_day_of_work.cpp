@@ -426,7 +426,7 @@ private slots:
                               "Client Total Time Time Billed Total Earned Total Billed",
                               "Birch Ltd 01:00:00 01:00:00 £20.00 £20.00",
                               "O'Neil & Sons 02:20:00 01:30:00 £92.50 £60.00",
-                              "TOTALS 03:20:00 02:30:00 £112.50 £80.00"}));
+                              "TOTALS 03:20:00 02:30:00 £112.50 £80.00", "Page 1 of 1"}));
         QCOMPARE(desk.rows(), user_view);
 
         // The to-do list: only what is still open. Website, Design, Logo and Mockups are done;

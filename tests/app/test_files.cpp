@@ -2,11 +2,15 @@
 #include "app/file_commands.h"
 #include "app_fixture.h"
 #include "test_registry.h"
+#include "views/progress.h"
 #include "views/tree.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QLockFile>
+#include <QProgressDialog>
+#include <QTimer>
 
 using namespace olv;
 using namespace olv::testing;
@@ -132,6 +136,51 @@ private slots:
         QVERIFY(f->start());
         QCOMPARE(f->app->database_path(), theirs);
         QCOMPARE(user_item(*f), QStringLiteral("Bea"));
+    }
+
+    // Cancel in the progress window of a large file's load: the program goes back to its own
+    // file, clock and all, and the large one stays untouched and unremembered.
+    void a_cancelled_open_goes_back_to_the_old_file() {
+        start();
+        const QString theirs = f->path(QStringLiteral("theirs.db"));
+        f->make_database(theirs, "Bea", [](Store& store) {
+            store.db.execute(insert_client_sql(500, "Zeta", 70));
+            // Many rows in few statements: a load reports its progress every so many rows.
+            for (int first = 0; first < 20000; first += 500) {
+                std::string rows = "INSERT INTO task_detail VALUES";
+                for (int i = first; i < first + 500; ++i)
+                    rows += (i > first ? ",(" : "(") + std::to_string(1000 + i) + ",400,60," +
+                            std::to_string(86400 * (i + 1)) + ",0)";
+                store.db.execute(rows);
+            }
+        });
+        const QByteArray before = contents(theirs);
+        run_timer(*f, 3);
+        f->prompter.open_name = theirs;
+        Progress::show_after_ms = 0;
+        bool seen = false;
+        QTimer::singleShot(0, [&seen] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QProgressDialog*>(w);
+                    dialog && dialog->isVisible()) {
+                    seen = true;
+                    dialog->cancel();
+                }
+        });
+        command(*f, id::FileOpen);
+        Progress::show_after_ms = 500;
+
+        QVERIFY(seen);
+        QVERIFY(f->messages().isEmpty());
+        QCOMPARE(f->app->database_path(), f->default_db());
+        QCOMPARE(f->setting(QStringLiteral("Default Database")), f->default_db());
+        QCOMPARE(user_item(*f), QStringLiteral("Ada"));
+        QVERIFY(!QFile::exists(DatabaseLock::lock_file_name(theirs)));
+        QCOMPARE(contents(theirs), before);
+        // The old file's clock runs again.
+        advance(*f, 2);
+        command(*f, id::FileSave);
+        QCOMPARE(task_seconds(f->default_db()), QStringList{"5"});
     }
 
     void an_empty_file_opens_as_a_new_database() {
@@ -339,6 +388,52 @@ private slots:
         advance(*f, 3);
         command(*f, id::FileSave);
         QCOMPARE(task_seconds(f->default_db()), QStringList{"5"});
+    }
+
+    // Cancel in the progress window of a large copy: no new file, an existing one as it was,
+    // and the program goes on in its own file.
+    void a_cancelled_copy_leaves_the_target_as_it_was_data() {
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("a new file") << false;
+        QTest::newRow("a file replaced") << true;
+    }
+    void a_cancelled_copy_leaves_the_target_as_it_was() {
+        QFETCH(bool, existing);
+        f = std::make_unique<AppFixture>();
+        f->prepare([](Store& store) {
+            one_of_each(store);
+            store.db.execute("BEGIN");
+            for (int i = 0; i < 20000; ++i)
+                store.db.execute(insert_time_entry_sql(1000 + i, 400, 86400 * (i + 1)));
+            store.db.execute("COMMIT");
+        });
+        QVERIFY(f->start());
+        const QString target = f->path(QStringLiteral("copy.db"));
+        if (existing)
+            make_theirs(*f, target);
+        const QByteArray before = contents(target);
+        f->prompter.file_name = target;
+        Progress::show_after_ms = 0;
+        bool seen = false;
+        QTimer::singleShot(0, [&seen] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QProgressDialog*>(w);
+                    dialog && dialog->isVisible()) {
+                    seen = true;
+                    dialog->cancel();
+                }
+        });
+        command(*f, id::FileSaveAs);
+        Progress::show_after_ms = 500;
+
+        QVERIFY(seen);
+        QCOMPARE(f->messages(),
+                 existing ? QStringList{target + " already exists.\nDo you want to replace it?"}
+                          : QStringList());
+        QCOMPARE(contents(target), before);
+        QCOMPARE(f->app->database_path(), f->default_db());
+        QVERIFY(QFile::exists(DatabaseLock::lock_file_name(f->default_db())));
+        QVERIFY(!QFile::exists(DatabaseLock::lock_file_name(target)));
     }
 
     // A flush the database refuses keeps the changes in memory: the program stays with them

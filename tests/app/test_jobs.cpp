@@ -187,6 +187,83 @@ private slots:
         QCOMPARE(timers.front()->timerType(), Qt::PreciseTimer);
         QCOMPARE(timers.front()->interval(), 1000);
     }
+
+    // At rest the one timer is set once, to the first moment a job has work.
+    void at_rest_the_timer_waits_for_the_next_due_moment_data() {
+        QTest::addColumn<bool>("pending");
+        QTest::addColumn<qint64>("to_day_change");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("nothing to write: the day change")
+            << false << qint64(3'600'000) << 3'600'000;
+        QTest::newRow("records to write: the next flush") << true << qint64(3'600'000) << 14'500;
+        QTest::newRow("the day changes before the flush") << true << qint64(4'000) << 4'000;
+    }
+    void at_rest_the_timer_waits_for_the_next_due_moment() {
+        QFETCH(bool, pending);
+        QFETCH(qint64, to_day_change);
+        QFETCH(int, interval);
+        Recorded r;
+        r.jobs.flush_pending = [pending] { return pending; };
+        r.jobs.ms_to_day_change = [to_day_change] { return to_day_change; };
+        r.clock.advance_ms(5'500);
+        r.jobs.set_resting(true);
+        const auto timers = r.jobs.findChildren<QTimer*>();
+        QCOMPARE(timers.size(), 1);
+        QVERIFY(timers.front()->isActive());
+        QVERIFY(timers.front()->isSingleShot());
+        QCOMPARE(timers.front()->interval(), interval);
+        QVERIFY(r.log.isEmpty());
+    }
+
+    void at_rest_only_the_flush_and_the_day_change_run() {
+        Recorded r;
+        bool pending = true;
+        std::int64_t to_midnight = 60'000;
+        r.jobs.flush_pending = [&pending] { return pending; };
+        r.jobs.ms_to_day_change = [&to_midnight] { return to_midnight; };
+        r.jobs.set_resting(true);
+        // The flush wakes the timer at 20 s and writes everything.
+        r.clock.advance_ms(20'000);
+        r.jobs.poll();
+        QCOMPARE(r.log,
+                 (QStringList{QStringLiteral("f"), QStringLiteral("f-end"), QStringLiteral("r")}));
+        pending = false;
+        to_midnight = 40'000;
+        r.log.clear();
+        r.jobs.set_resting(true);
+        QCOMPARE(r.jobs.findChildren<QTimer*>().front()->interval(), 40'000);
+        // The day changes: the status refresh runs, even were its period not over.
+        r.clock.advance_ms(40'000);
+        to_midnight = 86'400'000;
+        r.jobs.poll();
+        QCOMPARE(r.log, QStringList{QStringLiteral("r")});
+        QCOMPARE(r.jobs.findChildren<QTimer*>().front()->interval(), 86'400'000);
+
+        // Back from rest: the seconds at rest counted nothing, the next whole one ticks once.
+        r.log.clear();
+        r.clock.advance_ms(300);
+        r.jobs.set_resting(false);
+        const QTimer* timer = r.jobs.findChildren<QTimer*>().front();
+        QVERIFY(timer->isSingleShot());
+        QCOMPARE(timer->interval(), 700);
+        r.clock.advance_ms(700);
+        r.jobs.poll();
+        QCOMPARE(r.count("t"), 1);
+        QVERIFY(timer->isActive());
+        QVERIFY(!timer->isSingleShot());
+        QCOMPARE(timer->interval(), 1000);
+        r.jobs.catch_up_ticks();
+        QCOMPARE(r.count("t"), 1);
+    }
+
+    void at_rest_the_end_counts_no_second() {
+        Recorded r;
+        r.jobs.ms_to_day_change = [] { return std::int64_t(1'000'000); };
+        r.jobs.set_resting(true);
+        r.clock.advance_seconds(90);
+        r.jobs.catch_up_ticks();
+        QVERIFY(r.log.isEmpty());
+    }
 };
 
 OLV_TEST_CLASS(JobsTest)

@@ -1,5 +1,6 @@
 #include "app_fixture.h"
 #include "test_registry.h"
+#include "views/timer.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -7,7 +8,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace olv;
@@ -217,6 +220,44 @@ private slots:
         f->clock.advance_seconds(2);
         f->app->jobs().poll();
         QCOMPARE(bar->currentMessage(), QStringLiteral("10/12/2026 : 09:00:03"));
+    }
+
+    // Minimised with no timer running, the program rests: its one timer waits for the day
+    // change (15 hours from 09:00), nothing ticks, and back on screen the clock shows the time at
+    // once and ticks again. A running timer keeps the ticks going while minimised.
+    void a_minimised_window_rests_unless_a_timer_runs_data() {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("no timer running") << false;
+        QTest::newRow("a timer running") << true;
+    }
+    void a_minimised_window_rests_unless_a_timer_runs() {
+        QFETCH(bool, running);
+        QStatusBar* bar = f->window().statusBar();
+        Jobs& jobs = f->app->jobs();
+        QTimer* timer = jobs.findChildren<QTimer*>().front();
+        if (running)
+            toggle_timer(f->app->workspace(), f->app->store().lists.tasks.front().tree_pos);
+        QVERIFY(!jobs.resting());
+        f->window().showMinimized();
+        QCOMPARE(jobs.resting(), !running);
+        QCOMPARE(timer->isSingleShot(), !running);
+        QCOMPARE(timer->interval(), running ? 1000 : 15 * 60 * 60 * 1000);
+
+        f->clock.advance_seconds(5);
+        jobs.poll();
+        const auto& entries = f->app->store().lists.entries;
+        QCOMPARE(bar->currentMessage(),
+                 running ? QStringLiteral("10/12/2026 : 09:00:05") : QStringLiteral("Ready..."));
+        QCOMPARE(entries.empty() ? 0 : entries.front().Time, running ? 5 : 0);
+
+        f->clock.advance_ms(300);
+        f->window().showNormal();
+        QVERIFY(!jobs.resting());
+        QCOMPARE(bar->currentMessage(), QStringLiteral("10/12/2026 : 09:00:05"));
+        QVERIFY(timer->isActive());
+        f->clock.advance_ms(700);
+        jobs.poll();
+        QCOMPARE(bar->currentMessage(), QStringLiteral("10/12/2026 : 09:00:06"));
     }
 
     void hovering_a_menu_item_leaves_the_clock_in_the_status_bar() {
