@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # The two commands of the README: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
 JOBS ?= 2

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # Draws the program's artwork with ImageMagick: tree icons (16 x 16), tool bar icons (32 x 32),
 # the banner (350 x 70) and the About picture (288 x 206). The results are kept in the
 # repository, so building the program never needs this script or its tools.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # Renders the program's desktop icon, icons/project.olvessa.Olvessa.svg (the banner's clock over
 # the About picture's coins), into the PNG sizes of the hicolor theme. The results are kept in
 # the repository, so building and installing never need this script or ImageMagick.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Pieces shared by the benchmarks: one generated database, a stopwatch and the figure lines.
 // Each benchmark is a function called from main with the context.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A direct connection to the engine for the benchmarks' own data, which is written faster
 // through prepared statements than the program would write it.

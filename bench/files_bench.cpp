@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The daily backup and File > Save As copy the whole database with the engine's online backup:
 // what that costs on the ten-year database, once at start and at each Save As.
 #include "bench.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A ten-year database of a busy freelancer, written straight through the engine in one
 // transaction.

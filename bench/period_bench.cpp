@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The Period Report window on the ten-year database, All time on the user: opening it, a tick of
 // a running timer, Export CSV…, Mark as Billed and its Undo, and the memory it takes and gives
 // back. On real widgets, offscreen.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Period figures and the CSV export on the ten-year database.
 #include "bench.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The store on a real PostgreSQL server of its own, over its Unix socket: the ten-year
 // database copied onto it, then load, flush, insert and delete timed there. Each measurement
 // runs in a child process, so that the peak memory of a load on the server and of the same

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The views on the ten-year database: the item tree, the status icons, the timer tick, the
 // detail list and the New Client path, on real widgets in a shown main window.
 #include "bench.h"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # Wake-ups of the program at rest: the real program on a new database, its window shown and no
 # timer running, on a private Xvfb display (offscreen when Xvfb is missing). strace follows every
 # thread for a while (60 s unless WAKEUP_SECONDS says otherwise) and counts the waits that slept

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # What `cmake --install` puts in place, and the Debian package made from it (`cpack -G DEB`):
 # the program, its desktop entry, AppStream metainfo, hicolor icons, the user guide where
 # Help > User Guide finds it, the compressed manual page, and the copyright and changelog files

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Lays out the user guide from its Markdown source into a PDF file:
 //   olvessa_manual <manual.md> <manual.pdf>
 // Run with QT_QPA_PLATFORM=offscreen; it needs fonts but no display.

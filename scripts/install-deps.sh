@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # Installs the Debian packages the build, the tests and the program need; does nothing when all
 # of them are present.
 set -euo pipefail

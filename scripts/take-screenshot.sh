@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # Takes docs/screenshot.png: the main window of the built program on a private X server (Xvfb),
 # showing a small sample of work, with a task's time entries beside the tree. Run it after
 # `make program`; the result is kept in the repository, so building never needs this script.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A real PostgreSQL 15 server of the tests' own: initdb and pg_ctl in a temporary folder, a
 // Unix socket there and no TCP. initdb refuses root, so as root (CI) the server runs as the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Builds record lists in memory, the way a load would leave them, for tests that need no
 // database. Every adder returns the new record's list index; parents are given by list index,

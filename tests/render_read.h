@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Reads back from the rendered pixels whether a control shows its whole text: the control is
 // grabbed as it is, then once more made wide enough for any text, and the dark text pixels

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # The test runner gives every class its own -o file and hands a function name only to the class
 # that has it: run one function of the common tests with JUnit output, then a name no class has.
 # Called by CTest with -DBINARY=<test_common> -DOUT=<folder>.

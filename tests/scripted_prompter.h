@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The modal-window double of the tests and benchmarks: answers from a script and remembers every
 // question, with the window it was asked over.

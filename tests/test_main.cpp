@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #include "test_registry.h"
 
 #ifdef OLV_TEST_GUI

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Test classes register themselves here so one binary per layer runs every class of its folder.
 #include <QObject>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The running program: the store, the workspace of the views, the main window, the settings,
 // the periodic jobs, the start directory and the database lock. main() builds one with the

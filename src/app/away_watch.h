@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Time nobody worked while a timer ran: idle time (no keyboard or mouse for the chosen number
 // of minutes) and sleep (logind's signal; without logind, the wall clock running ahead of the

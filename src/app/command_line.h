@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The command line, read before any window exists: --help and --version answer on standard
 // output and end the program without a display; a file argument names the database to open.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // olvessa --copy-database FROM TO: every record from one location (a file or a server URI) to
 // another, in one transaction, without a window or a display. Exit codes as the export's.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // One copy of a database per day, made at start before anything writes to it, in the backups
 // folder as "<file stem>-YYYY-MM-DD.db"; the 14 newest copies of each database are kept.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Where the program keeps its own files: $XDG_DATA_HOME/Olvessa, or ~/.local/share/Olvessa when
 // the variable is unset (or not an absolute path, which the XDG rules say to ignore). Never the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // One program per database file: a lock file "<database>.lock" beside it. A lock left by a
 // process that has died is taken over.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Routes every control and menu event by its id to the handler that owns it, and keeps the
 // notes box, the detail list and the tree selection together.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // olvessa --export-csv: the time entries of a period as CSV, without a window or a display. It
 // only reads the database, so it works while the program has that file open.

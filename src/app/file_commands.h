@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // File > Open and File > Save As: moving to an existing database, and going on in a copy of the
 // open one. Both write what is pending into the old file first and leave everything as it was

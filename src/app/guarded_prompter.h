@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Every modal window of the program goes through this prompter. The code that opens one is at a
 // point where the lists are consistent, so the periodic jobs keep running while it waits. Once

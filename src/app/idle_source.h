@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Where the time since the last keyboard or mouse input comes from, in this order: the X11
 // screen-saver extension (libXss, loaded at run time, so the program starts where there is no

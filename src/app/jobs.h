@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The three periodic jobs (tick every second, flush every 20 seconds, status refresh every 2
 // seconds) on the window thread, driven by one timer that fires once a second, with two

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The main window without the mouse: Tab through the tool bar, tree, list and notes box,
 // mnemonics on the menus and their items, and the shortcuts, shown in the menus and in the tool

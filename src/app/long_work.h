@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Progress of work that can take a while: a progress dialog that shows only once the work has
 // gone on for half a second, with a Cancel button. It blocks every window while it shows, so

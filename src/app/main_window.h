@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The main window (2): menu bar, tool bar of five picture buttons, banner, item tree beside the
 // detail list and the notes box, status bar, and the six pop-up menus. Every widget, menu and

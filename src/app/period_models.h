@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The two lists of the Period Report window as models over a period listing: the rows per child
 // of the item with their total, and the entries. A cell is formatted when the view asks for it,

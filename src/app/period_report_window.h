@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The Period Report window (140): what to invoice for the item selected in the tree over a
 // chosen period, printed, exported as CSV, and marked billed with an undo.

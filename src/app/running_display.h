@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // What runs, shown outside the tree: the tray icon (when the desktop has a tray) with its tool
 // tip and menu, and the running tasks beside the clock in the status bar.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Where a window appears: centred on the screen's available area, over its owner, or where it
 // was last time, and never partly off the available area, also when the screen is smaller than

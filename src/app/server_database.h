@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A database on a PostgreSQL server as the current database: the password prompt, the lock
 // between machines with its read-only choice, and how the window names what is open.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The two settings that outlive the database file ("UserName", "Default Database") live in an
 // INI file: the one named by OLVESSA_SETTINGS, else the user's own settings file. The file is

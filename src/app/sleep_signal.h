@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Word that the computer goes to sleep and wakes up again. The real one is logind's
 // PrepareForSleep on the system bus; OLVESSA_SYSTEM_BUS names another bus address (the tests'

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the window thread (a self-pipe read by a
 // socket notifier), so a termination request runs the same sequence as closing the main window.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // What the settings file keeps of the windows between runs: the main window's place and size,
 // its two dividers, the expanded tree items of the database they belong to, the size of the

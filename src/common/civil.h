@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Proleptic Gregorian calendar arithmetic without zones (Howard Hinnant's algorithms), shared by
 // the date values and the manual clock.

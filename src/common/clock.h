@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The wall clock and the monotonic clock behind one small interface, so a test can set and
 // advance time instead of sleeping.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Date values: signed 32-bit seconds since 1970-01-01 00:00:00 of the local wall clock, taken
 // as calendar fields with no zone or daylight-saving offset; -1 marks an invalid date.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // One printed page and its coordinate system. Horizontal positions are in 1/21 of the printable
 // width, vertical positions and text sizes in 1/29.7 of that same width, from the top-left

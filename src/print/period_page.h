@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The printed period report: the rows per child with their totals, then the time entries of the
 // period, continued over as many pages as it needs with the column heads repeated.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A printout in two runs: a trial that counts its pages without drawing, then the real one,
 // whose pages carry "Page N of M". More than 50 pages are printed only when the user agrees; the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The printed report of a user, client, project or objective: the same rows as the detail list,
 // on as many pages as it needs.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A printed table. Its columns stand where they usually do while every value fits there; when
 // one does not, the columns share the page width by what they hold. Numbers (dates, times,

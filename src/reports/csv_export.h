@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The time entries of a period as CSV (RFC 4180) for a spreadsheet or an invoicing tool: UTF-8,
 // CRLF line ends, a header row, one row per entry.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The figures behind the detail list and the printed reports: seconds gathered up the
 // hierarchy, split into billed and unbilled, and money at the project's rate, each entry's amount

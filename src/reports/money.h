@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The one money rule: an amount is worked out per time entry and rounded to the cent, half away
 // from zero, as on an invoice; every money figure shown, printed or exported is a sum of such

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Figures of a billing period: the time entries whose day lies in a range of days beneath one
 // record of the tree, each with its amount rounded to the cent, and their sums per child of that

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A period report held as positions in the entries list, not as copies of the entries: ten
 // years of work are a million entries, and a window shows a few dozen of them at a time. Each

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The to-do list model: client by client, every open project, objective and task with its
 // end date, due or overdue.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The SQL engine is the system's SQLite 3 library, loaded at run time by name and reached
 // through entry points looked up by name. Databases and query results live in numbered slots;

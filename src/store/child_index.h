@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Children of every record by list index, built in one pass over the lists so that figures and
 // views never rescan a whole list per row. Children keep list order; records whose parent does

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Time belongs to the day it was worked on: a task has one entry per day, and a stretch of time
 // that passes midnight is cut there, each part going to its own day's entry.

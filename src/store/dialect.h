@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Where the two engines differ, in one place: how a location names a server, the schema's
 // types, the catalogue queries and the statement that makes a connection read-only. The layers

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // In-memory copies of the six tables. Field names are the column names; fields marked "memory"
 // are never written to the database and are 0 after every load.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A connection to a database on a PostgreSQL server through libpq, answering in the access
 // layer's terms: statements give the same result codes as the file engine's (0 success, 1 an

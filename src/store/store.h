@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The store: the engine connection, the record lists and the two display settings that come
 // from the users row. Everything that reads or writes records takes a Store.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The stored fields of each record kind, in column order of its table: what a load reads, what
 // a reload puts back over a record still waiting for the flush, and what its UPDATE writes.

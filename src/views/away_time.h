@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Time the user was away (no keyboard or mouse) taken out of the entries of the running tasks,
 // each second from the day it fell on; the running and recently timed tasks.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // What keyboard and screen-reader users need from a small window of fixed controls: each field
 // named by the label beside it, and the Tab key following the screen.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Date fields wide enough for every date their display format can show, at any font size and
 // scale factor, so no day or year is cut off.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Paints the cells of the detail list: grid lines always, and the alternating row colours (with
 // the Total column in red or blue) once the list editing is installed.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The routing of the events the item dialogs and the small windows raise: OK, Cancel, Return,
 // Escape and the Task dialog's "Accepted" box. The dispatcher hands every event here first.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // What OK (or Return) does in the four item dialogs: check the fields, then insert a new record
 // or change the selected one.
 #include "views/dialogs.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The Client, Project, Objective and Task dialogs: non-modal, one of each kind at a time. Their
 // controls carry their ids as objectName; OK, Cancel, Return and Escape are raised as events

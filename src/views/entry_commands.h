@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Time entries by hand: Add Time for the selected task, Edit Entry and the Billed toggle for the
 // entry selected in the detail list, and what every view shows after such a change.

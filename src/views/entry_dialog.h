@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The Add Time (162) and Edit Entry (163) dialogs: small non-modal windows owned by the main
 // window. Add Time records time for a day the timer did not see: a date, and a duration or a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Fixed identifiers of windows, menus, menu items and controls. Events carry them and the
 // dispatcher routes on them; widgets carry theirs as objectName (the decimal number).

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The program's artwork, compiled in: icons 0, 1, 2, 10, 12, 14, 15, 16 (16 x 16), 4, 5, 6, 7, 8
 // (32 x 32) and the pictures 13 (banner, 350 x 70) and 17 (About, 288 x 206).

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The window of the Client (63), Project (72), Objective (79) and Task (85) dialogs: fixed
 // controls carrying their ids as objectName, OK / Cancel / Return / Escape raised as events.

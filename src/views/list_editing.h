@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // In-place editing: the cell frame, the Time cell editor and the Billed toggle in a task's
 // time-entry view, the detail list's row colours, and renaming items by editing tree labels.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Numbers the user types (rates, amounts, decimal hours), read in the user's language: the
 // user's locale first ("85,50" under German, "1,234.5" under British English), then the plain

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Long work (printing, copying or opening a large database) shows a progress window once it has
 // run for half a second; its Cancel button stops the work at the next step.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Modal windows (message boxes, the save-file dialog, the printer dialog) go through this
 // interface so tests can answer them and read what they said.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // The item tree: user, clients, projects, objectives, tasks. A record's tree_pos is the index of
 // its item in depth-first order, renewed at every build.

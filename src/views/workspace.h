@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // What the views work on: the store, the clocks, the modal-window interface, the view flags and
 // the main window's widgets. The shell builds one for the main window; tests build their own.

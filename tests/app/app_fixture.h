@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // One program run per test: a temporary working folder that is also the start directory, its
 // own settings file and data folder (XDG_DATA_HOME), a manual clock and a scripted prompter (or

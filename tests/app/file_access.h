@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Makes file modes hold for this thread while it lives, also when the tests run as root: the
 // capabilities that let root read and write any file are set aside and given back after.

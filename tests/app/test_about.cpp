@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The About window: its contents, and that only its OK button closes it. The user guide that
 // Help > User Guide opens beside the program.
 #include "app/dispatch.h"

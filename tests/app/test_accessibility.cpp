@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // What a screen reader and a keyboard user meet in every window: a name on each control, read
 // through the accessibility interface of the real widgets, and a Tab order that follows the
 // screen.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Idle time and sleep while timers run: the boxes, their answers, what reaches the database;
 // the tray icon's menu and tool tip and the status bar field; the tray and idle preferences.
 #include "app/away_watch.h"

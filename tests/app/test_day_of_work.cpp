@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // A freelancer's day on the real main window: the first start, clients and their work created
 // through the dialogs, timed on the tree, corrected in the detail list, completed, printed,
 // pruned, and found again after the next start.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The detail list without the mouse: Space, Return, F2, Insert, Delete, Shift+F10 and the menu
 // key on a task's time entries, Ctrl+Shift+T anywhere, and an open Period Report following every
 // change at once. All on the real main window.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The program without the mouse: every shortcut raises the event of its menu item or button,
 // menus carry mnemonics, Return and Escape answer Preferences, and a whole day of work runs on
 // the keyboard alone.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // A timer that runs past midnight: the program's own periodic tick puts each second into the
 // entry of the day it passed on, also when the ticks come late, several at once; the next start
 // after midnight goes on with the new day's entry.

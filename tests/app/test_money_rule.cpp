@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // One money rule in every window, on paper and in the CSV: each time entry's amount is rounded to
 // the cent before amounts are added. At 45.00 an hour a second is 1.25p; entries of 18159, 2 and
 // 2 seconds are worth £226.99 (226.9875), 3p (2.5p) and 3p: £227.05 in all, where the unrounded

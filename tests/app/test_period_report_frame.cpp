@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The Period Report window as a window: its Close button and keys, where it opens and the size
 // it keeps, and the file its CSV export suggests with what the status bar says afterwards.
 #include "app/period_report_window.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The Preferences window: what it shows, what OK changes everywhere, and what Cancel keeps.
 #include "app/dispatch.h"
 #include "app/preferences_window.h"

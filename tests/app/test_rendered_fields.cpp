@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // What the Preferences window and the Period Report show, read back from rendered pixels: the
 // first field has the focus with a visible focus ring, every field shows its whole value, the
 // date fields their whole dates. The class runs again at scale factor 2 (CTest entry

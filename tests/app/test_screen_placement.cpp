@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Where windows appear: the main window centred on the screen's free area, the Period Report
 // over the main window, a remembered place as it was; never partly off the free area.
 #include "app/main_window.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The program with a database on a real PostgreSQL server: opening it from the command line,
 // the password prompt, the lock and Open Read-Only, the window title, the daily offline copy,
 // and the commands that copy and export without a display.

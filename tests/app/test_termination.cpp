@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // A termination request (SIGTERM, SIGINT, SIGHUP, the end of the session) ends the program
 // promptly with exit code 0, whatever window is open, after one last flush that holds every
 // second counted until the request. The signals are raised in this process, where the real

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Help > User Guide: the first "manual.pdf" of its folders goes to the launcher of the document
 // viewer; when there is none, or the launcher fails or cannot be started, a box says so and
 // names the file. The launchers are small real programs: one that records what it was given,

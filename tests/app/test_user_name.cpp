@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The user's name after the first start: renaming the user item (F2) changes it in the tree, in
 // the settings, in new databases and in the printed to-do list's heading.
 #include "app_fixture.h"

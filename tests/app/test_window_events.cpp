@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The item dialogs and small windows in the running program: Return, Escape, OK and Cancel go
 // through the dispatcher, every such window stays above the main window, and after a refusal
 // the dialog is current again with the focus in the refused field.

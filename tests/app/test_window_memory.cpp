@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The main window comes back as it was left: place and size (kept on the available screen), the
 // two dividers and the expanded tree items, through a real close and a new start.
 #include "app_fixture.h"

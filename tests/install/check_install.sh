@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Olvessa.project developers
 # Installs the build into a temporary prefix and checks what a desktop needs from it: the
 # program, the desktop entry and the metainfo (through their validators when those are
 # installed), the icons in every size, the guide where the installed program looks for it,

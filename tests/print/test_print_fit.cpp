@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Columns on paper hold what they print: long names, times of more than a thousand hours and
 // long currency symbols, read back from the PDF. No two cells overlap and every number is whole;
 // pages are numbered, the file is titled after the report, and a long printout asks first and

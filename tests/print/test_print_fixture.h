@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A workspace on a real database file in a temporary folder, with the real tree and detail
 // list, a scripted prompter and a manual clock; plus reading printed PDF files back through

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Page coordinates, fonts and text drawing of one printed page.
 #include "print/page.h"
 #include "test_registry.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The printed reports of the user, a client, a project and an objective: the exact sequence of
 // drawn texts, and real PDF output read back with pdftotext.
 #include "print/page.h"

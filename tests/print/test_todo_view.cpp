@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The to-do list in the detail list and on paper.
 #include "print/page.h"
 #include "print/print_view.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A small business for period figures, with hand-computed amounts. Today is Thursday
 // 2026-12-10. Tree order: "Acme, Ltd" (projects `Web "Shop"` at 45.50, "Pro bono" at 0), then

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #include "period_fixture.h"
 #include "record_fixture.h"
 #include "reports/csv_export.h"

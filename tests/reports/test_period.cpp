@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #include "period_fixture.h"
 #include "reports/period.h"
 #include "test_registry.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // Small helpers for the store tests: a real database file in a temporary folder, and the list
 // of statements the engine really ran on a connection (its own trace, read back by name from

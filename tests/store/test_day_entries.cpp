@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Time is kept per day: stretches cut at midnight, and a task's entry of a day found or made.
 #include "common/dates.h"
 #include "store/day_entries.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The store's behaviour on both engines: a file and a database on a real PostgreSQL server.
 #include "postgres_server.h"
 #include "store/billed_marks.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Time entries changed by hand: time added to a day's entry of the same billed flag (or a new
 // one), an entry given another day or task, both written at once; a refused write stays in
 // memory and reaches the file with the next flush, also across a reload.

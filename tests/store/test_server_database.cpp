@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // What only a database on a server has: its types, the lock between machines, read-only use,
 // lost connections and passwords; and the location forms that name one.
 #include "postgres_server.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The load reads each cell with the accessor of its storage class; every value must come out as
 // the cell's text would convert (to_int32, to_real), which is what the program always showed.
 #include "common/text.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Away time taken out of the entries of running tasks, each second from its own day; the running
 // tasks and the recently timed ones that the tray and the status bar show.
 #include "test_registry.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Texts cut short by the fixed column widths show whole in a tool tip; texts that fit show none.
 #include "test_registry.h"
 #include "view_helpers.h"

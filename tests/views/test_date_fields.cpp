@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The date fields of the item dialogs show the whole date, read back from the rendered dialog:
 // no first digit cut off ("l0 Dec"), no year cut at the end. The same class runs again at scale
 // factor 2 (CTest entry views-scale-2).

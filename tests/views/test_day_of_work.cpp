@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // A freelancer's day from the first client to the reload of the file, through the real dialogs,
 // the timer, the in-place editing and the detail list.
 #include "test_registry.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The detail list and the notes box for the selected item, and the flush of the views.
 #include "test_registry.h"
 #include "view_helpers.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // OK in the item dialogs: the checks, the inserts and the edits.
 #include "common/text.h"
 #include "test_registry.h"

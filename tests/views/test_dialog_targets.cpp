@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Several item dialogs open at once: each OK saves the record it was opened for, under the
 // parent chosen when it opened, whatever was opened or selected since.
 #include "test_registry.h"

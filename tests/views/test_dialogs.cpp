@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The four item dialogs as windows: their controls, keys, closing and replacing.
 #include "test_registry.h"
 #include "view_helpers.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Time entries by hand: Add Time and Edit Entry on their real dialogs (fields, Return, refusals),
 // with what they leave in memory and in the file; numbers read in the user's language.
 #include "common/text.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Inserts and deletes change the lists and the tree in place instead of reloading: after each
 // one, the lists, the child index and the tree must be what a fresh load and build of the same
 // file gives, position by position.

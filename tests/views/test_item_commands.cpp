@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // New Item, Edit Item, Delete Item and the time-entry delete.
 #include "test_registry.h"
 #include "view_helpers.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Editing in place: the cell frame, the Time cell editor and the Billed toggle of the time-entry
 // view, the row colours of every view, and renaming by editing tree labels.
 #include "test_registry.h"

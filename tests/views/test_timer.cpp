@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // Task timers, the one-second tick and the edits of a time entry.
 #include "test_registry.h"
 #include "view_helpers.h"

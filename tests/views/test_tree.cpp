@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 // The item tree: positions, selection after a build, the restart list, and the status icons.
 #include "test_registry.h"
 #include "view_helpers.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Olvessa.project developers
 #pragma once
 // A Workspace on a real database file in a temporary folder: the real tree, detail list and notes
 // box in a shown window, a scripted prompter and a manual clock. Events the dialogs raise go
