@@ -157,7 +157,6 @@ private slots:
         PeriodReportWindow* w =
             f.open(all_time ? PeriodBoxItem::AllTime : PeriodBoxItem::LastMonth);
         QVERIFY(w);
-        QCOMPARE(w->report().entries.size(), std::size_t(1234));
 
         const QString exports = f.path(QStringLiteral("exports"));
         QVERIFY(QDir().mkpath(exports));
