@@ -153,7 +153,7 @@ private slots:
             "4. Recording time",  "5. Correcting time",   "6. Billing",
             "7. Reports",         "8. The to-do list",    "9. Printing, and printing to PDF",
             "10. Preferences",    "11. Saving your work", "12. Where your data and settings live",
-            "13. Messages"};
+            "13. Using a server", "14. Messages"};
         qsizetype at = lines.indexOf(QStringLiteral("Contents"));
         QVERIFY(at > 0);
         for (int pass = 0; pass < 2; ++pass)

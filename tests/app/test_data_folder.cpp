@@ -314,8 +314,13 @@ private slots:
         QTest::addColumn<int>("exit_code");
         QTest::addColumn<QString>("out"); // a line standard output must hold
         QTest::addColumn<QString>("err"); // a line standard error must hold
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: olvessa [FILE.db]"
-                                << "";
+        QTest::newRow("--help")
+            << QStringList{"--help"} << 0
+            << "Usage: olvessa [FILE.db | postgresql://[user@]host[:port]/dbname]"
+            << "";
+        QTest::newRow("--help lists the copy")
+            << QStringList{"--help"} << 0 << "       olvessa --copy-database FROM TO"
+            << "";
         QTest::newRow("--help lists the export")
             << QStringList{"--help"} << 0
             << "       olvessa --export-csv FILE [--from YYYY-MM-DD] [--to YYYY-MM-DD] "

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QMenu>
+#include <QTableView>
 #include <QTest>
 
 using namespace olv;

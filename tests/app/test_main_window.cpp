@@ -87,7 +87,7 @@ private slots:
 
     void window_and_controls() {
         MainWindow& w = f->window();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Olvessa.project"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("default.db \u2013 Olvessa.project"));
         QCOMPARE(w.objectName(), QStringLiteral("2"));
         QCOMPARE(w.width(), 790);
         QCOMPARE(w.height() - w.menuBar()->height(), 520);

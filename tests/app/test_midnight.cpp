@@ -43,15 +43,15 @@ private slots:
     // three, in an entry written at once.
     void late_ticks_over_midnight_split_exactly() {
         AppFixture f;
-        f.clock.set_wall({2026, 11, 30, 23, 59, 58});
+        f.clock.set_wall({2026, 12, 1, 23, 59, 58});
         f.prepare(one_of_each);
         QVERIFY(f.start());
         start_design(f);
         f.clock.advance_seconds(5);
         f.app->jobs().poll();
-        QCOMPARE(stored_entries(f), (QStringList{"2026-11-30|0", "2026-12-01|0"}));
+        QCOMPARE(stored_entries(f), (QStringList{"2026-12-01|0", "2026-12-02|0"}));
         f.app->close_main_window();
-        QCOMPARE(stored_entries(f), (QStringList{"2026-11-30|2", "2026-12-01|3"}));
+        QCOMPARE(stored_entries(f), (QStringList{"2026-12-01|2", "2026-12-02|3"}));
         QVERIFY(f.messages().isEmpty());
     }
 
@@ -59,7 +59,7 @@ private slots:
     // entry, and nothing more goes to the old one.
     void a_new_start_after_midnight() {
         AppFixture f;
-        f.clock.set_wall({2026, 11, 30, 23, 0, 0});
+        f.clock.set_wall({2026, 12, 1, 23, 0, 0});
         f.prepare(one_of_each);
         QVERIFY(f.start());
         start_design(f);
@@ -68,16 +68,16 @@ private slots:
             f.app->jobs().poll();
         }
         f.app->close_main_window();
-        QCOMPARE(stored_entries(f), (QStringList{"2026-11-30|3600", "2026-12-01|2"}));
+        QCOMPARE(stored_entries(f), (QStringList{"2026-12-01|3600", "2026-12-02|2"}));
 
-        f.clock.set_wall({2026, 12, 1, 2, 0, 0});
+        f.clock.set_wall({2026, 12, 2, 2, 0, 0});
         QVERIFY(f.start());
         QVERIFY(!f.app->store().lists.tasks.at(0).running);
         start_design(f);
         f.clock.advance_seconds(10);
         f.app->jobs().poll();
         f.app->close_main_window();
-        QCOMPARE(stored_entries(f), (QStringList{"2026-11-30|3600", "2026-12-01|12"}));
+        QCOMPARE(stored_entries(f), (QStringList{"2026-12-01|3600", "2026-12-02|12"}));
     }
 };
 

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTreeView>
 

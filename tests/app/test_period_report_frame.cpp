@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 
 using namespace olv;

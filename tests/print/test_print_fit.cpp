@@ -189,8 +189,8 @@ private slots:
         for (const Figures* figures : {&report->rows.front().figures, &report->totals}) {
             numbers.push_back(format_duration(figures->total_seconds));
             numbers.push_back(format_duration(figures->billed_seconds));
-            numbers.push_back(format_money(f.store->currency, figures->earned));
-            numbers.push_back(format_money(f.store->currency, figures->billed_amount));
+            numbers.push_back(format_cents(f.store->currency, figures->earned_cents));
+            numbers.push_back(format_cents(f.store->currency, figures->billed_cents));
         }
         expect_whole(pages, numbers);
         expect_numbered(pdf, 1);
