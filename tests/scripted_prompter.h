@@ -24,6 +24,15 @@ public:
     QString file_name;          // answer to the save-file dialog
     QString printer_output;     // PDF file for the printer dialog; empty means cancel
     QString open_name;          // answer to the open-file dialog
+    QList<int> choices;         // answers to the boxes with buttons, in order; -1 once used up
+    QList<QStringList> choice_buttons; // the buttons of each such box
+
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons) override {
+        shown.append({title, text, parent});
+        choice_buttons.append(buttons);
+        return choices.isEmpty() ? -1 : choices.takeFirst();
+    }
 
     void message(QWidget* parent, const QString& title, const QString& text) override {
         shown.append({title, text, parent});

@@ -69,6 +69,14 @@ public:
     void set_database_path(const QString& path) { database_path_ = path; }
     // "default.db" in the user's data folder.
     QString default_database_path() const;
+    // True while the open database cannot be written (the store says so when it opens): the
+    // title ends with "(read-only)" and the changes stay in the lists.
+    bool read_only() const { return read_only_; }
+    // Takes the state of the database just opened: read-only or not, and the title saying so.
+    void database_opened();
+    // Changes a read-only database cannot hold: a box offers Save As to a file of the user's, or
+    // to go on without them (the button says so). Returns once they are saved or discarded.
+    void settle_read_only_changes(const QString& discard_button);
     // The database named on the command line, opened at start in place of the remembered one.
     void set_database_argument(const QString& path) { database_argument_ = path; }
 
@@ -81,6 +89,8 @@ private:
     void close_and_end(FlushFailures failures);
     void choose_database_argument();
     void back_up_before_first_write();
+    void note_backup_failure(const WallTime& today, const QString& why);
+    void say_read_only_once();
     void end(int code);
     void close_modal_windows();
 
@@ -98,6 +108,8 @@ private:
     QPointer<PeriodReportWindow> period_report_;
     TerminationWatcher* termination_ = nullptr;
     bool ending_ = false;
+    bool read_only_ = false;
+    bool read_only_told_ = false;
     bool finished_ = false;
     bool termination_pending_ = false;
     int exit_code_ = 0;

@@ -3,39 +3,74 @@
 #include "app/data_folder.h"
 #include "store/access_layer.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace olv {
 
 namespace {
 
+// The file itself, symlinks resolved: every path to it names one series of copies.
+QString resolved(const QString& database) {
+    const QFileInfo file(database);
+    const QString canonical = file.canonicalFilePath();
+    return canonical.isEmpty() ? file.absoluteFilePath() : canonical;
+}
+
 QString stem_of(const QString& database) {
-    return QFileInfo(database).completeBaseName();
+    return QFileInfo(resolved(database)).completeBaseName();
+}
+
+// "YYYY-MM-DD.db" ends every backup's name, in both forms.
+QString day_of(const QString& name) {
+    return name.right(13).left(10);
+}
+
+QRegularExpression backup_pattern(const QString& database, const QString& ending) {
+    return QRegularExpression(QStringLiteral("^%1(-%2)?-\\d{4}-\\d{2}-\\d{2}\\.db%3$")
+                                  .arg(QRegularExpression::escape(stem_of(database)),
+                                       database_path_hash(database), ending));
 }
 
 } // namespace
 
+QString database_path_hash(const QString& database) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(QFile::encodeName(resolved(database)), QCryptographicHash::Sha1)
+            .toHex()
+            .left(8));
+}
+
 QString backup_file_name(const QString& database, const WallTime& day) {
-    return QStringLiteral("%1-%2-%3-%4.db")
-        .arg(stem_of(database))
+    return QStringLiteral("%1-%2-%3-%4-%5.db")
+        .arg(stem_of(database), database_path_hash(database))
         .arg(day.year, 4, 10, QLatin1Char('0'))
         .arg(day.month, 2, 10, QLatin1Char('0'))
         .arg(day.day, 2, 10, QLatin1Char('0'));
 }
 
 QStringList backups_of(const QString& database, const QString& folder) {
-    const QRegularExpression pattern(QStringLiteral("^%1-\\d{4}-\\d{2}-\\d{2}\\.db$")
-                                         .arg(QRegularExpression::escape(stem_of(database))));
     QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
-    names = names.filter(pattern);
-    // The date in the name sorts the same as the name.
-    names.sort();
+    names = names.filter(backup_pattern(database, QString()));
+    // By day; on one day the older form first.
+    std::stable_sort(names.begin(), names.end(),
+                     [](const QString& a, const QString& b) { return day_of(a) < day_of(b); });
     return names;
+}
+
+void remove_backup_leftovers(const QString& database, const QString& folder) {
+    const QRegularExpression leftover =
+        backup_pattern(database, QStringLiteral("\\.part(-journal)?"));
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (leftover.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
 }
 
 bool make_daily_backup(AccessLayer& db, const QString& database, const QString& folder,
@@ -60,6 +95,7 @@ bool make_daily_backup(AccessLayer& db, const QString& database, const QString& 
     const int rc = db.copy_database(database.toStdString(), partial.toStdString());
     if (!AccessLayer::succeeded(rc)) {
         QFile::remove(partial);
+        QFile::remove(partial + QStringLiteral("-journal"));
         return fail(QString::fromStdString(db.last_error()));
     }
     if (!QFile::rename(partial, target)) {
@@ -70,7 +106,7 @@ bool make_daily_backup(AccessLayer& db, const QString& database, const QString& 
     // A copy changed after its day has been opened and worked in: it is the user's now.
     QStringList kept = backups_of(database, folder);
     kept.removeIf([&](const QString& name) {
-        const QDate day = QDate::fromString(name.right(13).left(10), QStringLiteral("yyyy-MM-dd"));
+        const QDate day = QDate::fromString(day_of(name), QStringLiteral("yyyy-MM-dd"));
         const QFileInfo copy(QDir(folder).filePath(name));
         return !day.isValid() || copy.lastModified().date() > day;
     });

@@ -32,6 +32,20 @@ public:
         Jobs::ModalWait wait(jobs_);
         return inner_.save_file_name(parent, title, folder, name, filter);
     }
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons) override {
+        if (ending_)
+            return -1;
+        Jobs::ModalWait wait(jobs_);
+        return inner_.choose(parent, title, text, buttons);
+    }
+    QString export_file_name(QWidget* parent, const QString& title, const QString& folder,
+                             const QString& name, const QString& filter) override {
+        if (ending_)
+            return {};
+        Jobs::ModalWait wait(jobs_);
+        return inner_.export_file_name(parent, title, folder, name, filter);
+    }
     bool choose_printer(QWidget* parent, QPrinter& printer) override {
         if (ending_)
             return false;

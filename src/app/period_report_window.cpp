@@ -1,5 +1,6 @@
 #include "app/period_report_window.h"
 
+#include "common/user_file.h"
 #include "print/page.h"
 #include "print/period_page.h"
 #include "reports/csv_export.h"
@@ -27,7 +28,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <fstream>
 
 namespace olv {
 
@@ -376,18 +376,26 @@ void PeriodReportWindow::print_report() {
 void PeriodReportWindow::export_csv() {
     refresh();
     QString name =
-        ws_.prompter.save_file_name(this, QStringLiteral("Export CSV"), QDir::currentPath(),
-                                    QStringLiteral("*.csv"), QStringLiteral("CSV files (*.csv)"));
+        ws_.prompter.export_file_name(this, QStringLiteral("Export CSV"), QDir::currentPath(),
+                                      QStringLiteral("*.csv"), QStringLiteral("CSV files (*.csv)"));
     if (name.isEmpty())
         return;
-    if (QFileInfo(name).suffix().isEmpty())
+    if (QFileInfo(name).suffix().isEmpty()) {
         name += QStringLiteral(".csv");
-    std::ofstream out(QFile::encodeName(name).toStdString(), std::ios::binary | std::ios::trunc);
-    if (out)
-        write_csv(out, ws_.store, report_.entries);
-    out.close();
-    if (!out)
-        show_error(ws_, QStringLiteral("Could not write %1").arg(name));
+        // The dialog asked about the name as typed, not about this one.
+        if (QFileInfo::exists(name) &&
+            !ws_.prompter.confirm(this, QStringLiteral("Export CSV"),
+                                  QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                      .arg(QDir::toNativeSeparators(name))))
+            return;
+    }
+    std::vector<std::string> databases;
+    if (open_database)
+        databases.push_back(QFile::encodeName(open_database()).toStdString());
+    const UserFileResult written = write_user_file(QFile::encodeName(name).toStdString(), databases,
+                                                   csv_file_rows(ws_.store, report_.entries));
+    if (written.status != UserFileStatus::Written && written.status != UserFileStatus::Cancelled)
+        show_error(ws_, QString::fromLocal8Bit(written.message));
 }
 
 void PeriodReportWindow::mark_billed() {

@@ -37,6 +37,8 @@ public:
 
     // Buttons raise control events of window 140 through this; the shell dispatches them.
     std::function<void(const Event&)> post_event;
+    // The path of the open database, which an export never writes over.
+    std::function<QString()> open_database;
 
     // Fills the rows and the entries again from the lists; closes the window when its item is
     // gone.

@@ -107,12 +107,17 @@ std::string csv_cents(std::int64_t cents) {
 }
 
 void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries) {
+    out << kCsvHeader;
+    write_csv_rows(out, store, entries);
+}
+
+void write_csv_rows(std::ostream& out, const Store& store, std::span<const PeriodEntry> entries) {
     const RecordLists& lists = store.lists;
     NameFields clients(lists.clients.size());
     NameFields projects(lists.projects.size());
     NameFields objectives(lists.objectives.size());
     NameFields tasks(lists.tasks.size());
-    std::string buffer(kCsvHeader);
+    std::string buffer;
     constexpr std::size_t kChunk = 1 << 16;
     buffer.reserve(kChunk + 1024);
     // Entries come day by day: one date text serves a run of them.
@@ -156,6 +161,17 @@ void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEn
         }
     }
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+}
+
+FileRows csv_file_rows(const Store& store, const std::vector<PeriodEntry>& entries) {
+    FileRows rows;
+    rows.count = entries.size();
+    rows.head = [](std::ostream& out) { out << kCsvHeader; };
+    rows.write = [&store, &entries](std::ostream& out, std::size_t first, std::size_t last) {
+        write_csv_rows(out, store,
+                       std::span<const PeriodEntry>(entries).subspan(first, last - first));
+    };
+    return rows;
 }
 
 } // namespace olv

@@ -1,10 +1,12 @@
 #pragma once
 // The time entries of a period as CSV (RFC 4180) for a spreadsheet or an invoicing tool: UTF-8,
 // CRLF line ends, a header row, one row per entry.
+#include "common/user_file.h"
 #include "reports/period.h"
 
 #include <cstdint>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,5 +26,9 @@ std::string csv_time(std::int64_t seconds);
 std::string csv_cents(std::int64_t cents);
 
 void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries);
+// The rows alone, without the header.
+void write_csv_rows(std::ostream& out, const Store& store, std::span<const PeriodEntry> entries);
+// The CSV as rows of a file the user names; the store and the entries must outlive it.
+FileRows csv_file_rows(const Store& store, const std::vector<PeriodEntry>& entries);
 
 } // namespace olv

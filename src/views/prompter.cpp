@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace olv {
 
@@ -16,17 +17,46 @@ bool QtPrompter::confirm(QWidget* parent, const QString& title, const QString& t
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
-QString QtPrompter::save_file_name(QWidget* parent, const QString& title, const QString& folder,
-                                   const QString& name, const QString& filter) {
+int QtPrompter::choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> made;
+    for (const QString& label : buttons)
+        made << box.addButton(label, made.isEmpty() ? QMessageBox::AcceptRole
+                                                    : QMessageBox::DestructiveRole);
+    if (!made.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(made.constFirst()));
+        box.setEscapeButton(made.constFirst());
+    }
+    box.exec();
+    return static_cast<int>(made.indexOf(box.clickedButton()));
+}
+
+namespace {
+
+QString ask_save_file_name(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& name, const QString& filter, bool confirm_overwrite) {
     QFileDialog dialog(parent, title, folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirm_overwrite);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString QtPrompter::save_file_name(QWidget* parent, const QString& title, const QString& folder,
+                                   const QString& name, const QString& filter) {
+    return ask_save_file_name(parent, title, folder, name, filter, false);
+}
+
+QString QtPrompter::export_file_name(QWidget* parent, const QString& title, const QString& folder,
+                                     const QString& name, const QString& filter) {
+    return ask_save_file_name(parent, title, folder, name, filter, true);
 }
 
 QString QtPrompter::open_file_name(QWidget* parent, const QString& title, const QString& folder,
