@@ -3,6 +3,8 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 START_DIR := $(CURDIR)
+# Compiler progress and errors only: no "Entering directory" lines from the makes CMake runs.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build program test run bench format clean
 
@@ -22,14 +24,14 @@ program: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target olvessa manual
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
 run: program
-	cd "$(START_DIR)" && "$(abspath $(BUILD))/bin/olvessa"
+	@cd "$(START_DIR)" && "$(abspath $(BUILD))/bin/olvessa"
 
 bench: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target olvessa_bench
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/olvessa_bench
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/olvessa_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

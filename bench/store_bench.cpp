@@ -154,6 +154,10 @@ void run_store_bench(const BenchContext& context) {
     print_figure("flush_1", flush_1, "ms");
     print_figure("flush_10000", timed_flush(10000, 3), "ms");
     print_figure("peak_rss", rss, "MiB");
+    print_figure("time_entry_size", static_cast<double>(sizeof(TimeEntry)), "bytes");
+    print_figure("time_entries_in_memory",
+                 static_cast<double>(entries.capacity() * sizeof(TimeEntry)) / (1024.0 * 1024.0),
+                 "MiB");
 
     // A client with its whole tree beneath it, as the Delete Item command removes it.
     store.lists.clients[0].tree_pos = 1;

@@ -3,9 +3,9 @@
 # of them are present.
 set -euo pipefail
 # xdg-utils opens the user guide; desktop-file-utils and appstream validate what gets installed;
-# dpkg-dev lets cpack find the package's library dependencies.
+# dpkg-dev lets cpack find the package's library dependencies; lintian checks the package.
 packages=(cmake make g++ qt6-base-dev libsqlite3-0 libsqlite3-dev libjpeg62-turbo poppler-utils
-          fonts-liberation xdg-utils desktop-file-utils appstream dpkg-dev)
+          fonts-liberation xdg-utils desktop-file-utils appstream dpkg-dev lintian)
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -66,10 +66,10 @@ public:
         return add(store.lists.tasks, r);
     }
 
-    std::size_t entry(std::size_t task_index, std::int32_t seconds, bool billed) {
+    std::size_t entry(std::size_t task_index, std::int64_t seconds, bool billed) {
         return entry_of_key(store.lists.tasks[task_index].key, seconds, billed);
     }
-    std::size_t entry_of_key(Key task_key, std::int32_t seconds, bool billed) {
+    std::size_t entry_of_key(Key task_key, std::int64_t seconds, bool billed) {
         TimeEntry r;
         r.key = next_key_++;
         r.Task_Key = task_key;

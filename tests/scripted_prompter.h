@@ -24,6 +24,8 @@ public:
     QString file_name;          // answer to the save-file dialog
     QString printer_output;     // PDF file for the printer dialog; empty means cancel
     QString open_name;          // answer to the open-file dialog
+    QString save_folder;        // what the last save-file dialog suggested
+    QString save_name;
     QList<int> choices;         // answers to the boxes with buttons, in order; -1 once used up
     QList<QStringList> choice_buttons; // the buttons of each such box
 
@@ -41,8 +43,10 @@ public:
         shown.append({title, text, parent});
         return confirm_answer;
     }
-    QString save_file_name(QWidget*, const QString&, const QString&, const QString&,
+    QString save_file_name(QWidget*, const QString&, const QString& folder, const QString& name,
                            const QString&) override {
+        save_folder = folder;
+        save_name = name;
         return file_name;
     }
     bool choose_printer(QWidget*, QPrinter& printer) override {

@@ -9,6 +9,7 @@
 #include "app/period_report_window.h"
 #include "app/settings_store.h"
 #include "app/termination.h"
+#include "app/window_memory.h"
 #include "store/operations.h"
 #include "views/details.h"
 #include "views/dialogs.h"
@@ -34,6 +35,10 @@ Application::Application(const Clock& clock, Prompter& prompter, QObject* parent
     workspace_.post_event = [this](const Event& event) { handle_event(event); };
     workspace_.user_name = [this] {
         return get_setting(settings_key_, QStringLiteral("UserName"));
+    };
+    workspace_.set_user_name = [this](const std::string& name) {
+        set_setting(settings_key_, QStringLiteral("UserName"), name, SettingType::Text,
+                    guarded_prompter_);
     };
     jobs_.on_idle = [this] {
         if (termination_pending_ && !ending_ && !jobs_.in_handler()) {
@@ -137,6 +142,7 @@ bool Application::start() {
     }
 
     main_window_ = build_main_window(workspace_);
+    restore_main_window(settings_key_, *main_window_);
     main_window_->on_command = [this](const Event& event) { handle_event(event); };
     main_window_->on_view_event = [this](const Event& event) {
         // Selection changes made by the program itself (tree rebuilds, the right-click
@@ -151,7 +157,7 @@ bool Application::start() {
 
     jobs_.start(
         [this] {
-            timer_tick(workspace_);
+            timer_tick(workspace_, jobs_.tick_seconds_behind());
             if (period_report_)
                 period_report_->time_recorded();
         },
@@ -168,6 +174,7 @@ bool Application::start() {
     if (finished_)
         return false;
 
+    restore_expanded_items(settings_key_, workspace_, database_path_);
     install_list_editing(workspace_);
 
     main_window_->hide();
@@ -255,6 +262,10 @@ void Application::close_and_end(FlushFailures failures) {
     Jobs::Busy busy(jobs_);
     // Every whole second that passed counts, also when the timer has not fired yet.
     jobs_.catch_up_ticks();
+    if (main_window_)
+        keep_main_window(settings_key_, *main_window_, workspace_, database_path_);
+    if (period_report_)
+        keep_period_report_size(settings_key_, period_report_->size());
     if (read_only_ && failures == FlushFailures::Shown)
         settle_read_only_changes(QStringLiteral("Exit and Discard Changes"));
     save_sequence(*this, failures);

@@ -5,6 +5,8 @@
 #include "app/file_commands.h"
 #include "app/period_report_window.h"
 #include "app/preferences_window.h"
+#include "app/screen_placement.h"
+#include "app/window_memory.h"
 #include "print/print_view.h"
 #include "print/todo_view.h"
 #include "store/operations.h"
@@ -17,11 +19,12 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+#include <QScreen>
 #include <QTreeWidget>
-#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 
@@ -85,7 +88,16 @@ void open_period_report(Application& app) {
     auto* window = new PeriodReportWindow(ws, current_record(ws), app.main_window());
     window->post_event = [&app](const Event& event) { app.handle_event(event); };
     window->open_database = [&app] { return app.database_path(); };
+    window->settings_key = app.settings_key();
     app.set_period_report(window);
+    // Its last size, centred over the main window and wholly on that window's screen.
+    if (const QSize kept = kept_period_report_size(app.settings_key()); kept.isValid())
+        window->resize(kept);
+    if (const MainWindow* main = app.main_window()) {
+        const QScreen* screen = main->screen();
+        window->setGeometry(place_around(window->geometry(), main->geometry().center(),
+                                         screen ? screen->availableGeometry() : QRect()));
+    }
     window->show();
     window->raise();
     window->activateWindow();
@@ -205,8 +217,7 @@ void menu(Application& app, const Event& event, std::int32_t position) {
         open_preferences(ws);
         break;
     case id::HelpUserGuide:
-        open_user_guide(app.prompter(), app.main_window(), user_guide_folders(),
-                        &QDesktopServices::openUrl);
+        open_user_guide(app.prompter(), app.main_window(), user_guide_folders());
         break;
     case id::HelpAbout:
         open_about(ws);
@@ -295,7 +306,7 @@ QStringList user_guide_folders() {
 }
 
 void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& folders,
-                     const std::function<bool(const QUrl&)>& open_url) {
+                     const QString& launcher) {
     const QString name = QStringLiteral("manual.pdf");
     QStringList looked_in;
     for (const QString& folder : folders) {
@@ -304,11 +315,33 @@ void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& fol
             looked_in << QDir::toNativeSeparators(guide.absolutePath());
             continue;
         }
-        if (!open_url(QUrl::fromLocalFile(guide.absoluteFilePath())))
-            prompter.message(parent, QStringLiteral("Error"),
+        const QString file = QDir::toNativeSeparators(guide.absoluteFilePath());
+        QPointer<QWidget> owner = parent;
+        const auto failed = [&prompter, owner, file] {
+            prompter.message(owner, QStringLiteral("Error"),
                              QStringLiteral("Could not open the user guide %1: no program to "
                                             "show PDF documents could be started.")
-                                 .arg(QDir::toNativeSeparators(guide.absoluteFilePath())));
+                                 .arg(file));
+        };
+        // The launcher may run as long as the viewer it starts (xdg-open without a desktop
+        // does), so it is not waited for. A launcher still running when the program ends is
+        // left alone: deleting its QProcess would close the viewer the user is reading.
+        auto* process = new QProcess;
+        QObject::connect(process, &QProcess::errorOccurred, process,
+                         [process, failed](QProcess::ProcessError error) {
+                             if (error != QProcess::FailedToStart)
+                                 return;
+                             failed();
+                             process->deleteLater();
+                         });
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, failed](int code, QProcess::ExitStatus status) {
+                             process->deleteLater();
+                             if (status != QProcess::NormalExit || code != 0)
+                                 failed();
+                         });
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(launcher, {guide.absoluteFilePath()});
         return;
     }
     prompter.message(parent, QStringLiteral("Error"),

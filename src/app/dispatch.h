@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 
-class QUrl;
 class QWidget;
 
 namespace olv {
@@ -42,10 +41,11 @@ void save_sequence(Application& app, FlushFailures failures = FlushFailures::Sho
 // folder.
 QStringList user_guide_folders();
 
-// Help > User Guide: the first "manual.pdf" of the folders, shown by `open_url` (the desktop's
-// document viewer). When there is none, or it cannot be shown, an "Error" box says so and names
-// the file.
+// Help > User Guide: the first "manual.pdf" of the folders, handed to `launcher` ("xdg-open",
+// which starts the desktop's document viewer). When there is none, an "Error" box says so at
+// once; when the launcher cannot be started or ends with an error, the box comes as soon as it
+// has ended, and names the file.
 void open_user_guide(Prompter& prompter, QWidget* parent, const QStringList& folders,
-                     const std::function<bool(const QUrl&)>& open_url);
+                     const QString& launcher = QStringLiteral("xdg-open"));
 
 } // namespace olv

@@ -1,6 +1,7 @@
 #include "app/jobs.h"
 
 #include <QTimer>
+#include <algorithm>
 
 namespace olv {
 
@@ -60,6 +61,11 @@ void Jobs::resume() {
 std::int64_t Jobs::periods_elapsed(const Slot& slot) const {
     const std::int64_t elapsed = clock_.steady_ms() - slot.started_ms;
     return elapsed > 0 ? elapsed / slot.period_ms : 0;
+}
+
+std::int64_t Jobs::tick_seconds_behind() const {
+    const Slot& tick = slots_[0];
+    return std::max<std::int64_t>(0, periods_elapsed(tick) - tick.periods_done);
 }
 
 void Jobs::catch_up_ticks() {

@@ -77,6 +77,11 @@ public:
     // window.
     bool in_handler() const { return depth_ > 0 || modal_waits_ > 0; }
 
+    // While the tick runs: how many whole seconds have passed after the one it counts (0 when it
+    // is on time; in a run of late ticks, one less for each). The tick uses it to tell which
+    // second, and so which day, it counts.
+    std::int64_t tick_seconds_behind() const;
+
     // Runs the tick once for every second that passed and has not been counted yet, whatever
     // scope is open; for the end of the program, where the caller knows the lists consistent.
     void catch_up_ticks();

@@ -1,17 +1,20 @@
 #include "app/period_report_window.h"
 
+#include "app/window_memory.h"
 #include "common/user_file.h"
 #include "print/page.h"
 #include "print/period_page.h"
 #include "reports/csv_export.h"
 #include "reports/format.h"
 #include "store/billed_marks.h"
+#include "views/date_field_width.h"
 #include "views/details.h"
 #include "views/error_message.h"
 #include "views/ids.h"
 #include "views/tree.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -21,10 +24,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QShortcut>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -45,7 +52,7 @@ QString text(const std::string& s) {
 }
 
 QString money(const Store& store, std::int64_t cents) {
-    return text(format_money(store.currency, static_cast<double>(cents) / 100.0));
+    return text(format_cents(store.currency, cents));
 }
 
 QDate qdate_of(DateValue d) {
@@ -151,6 +158,7 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
         picker->setDisplayFormat(format);
         // Date values are 32-bit seconds from 1970.
         picker->setDateRange(QDate(1970, 1, 1), QDate(2038, 1, 18));
+        fit_date_field(*picker);
     }
     unbilled_only_ = new QCheckBox(QStringLiteral("Unbilled only"), this);
     set_id(unbilled_only_, id::PeriodUnbilledOnly);
@@ -173,6 +181,14 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     QPushButton* csv = button(id::PeriodExportCsv, QStringLiteral("Export CSV…"));
     mark_ = button(id::PeriodMarkBilled, QStringLiteral("Mark as Billed"));
     undo_ = button(id::PeriodUndoMark, QStringLiteral("Undo Mark as Billed"));
+    auto* close_button = new QPushButton(QStringLiteral("Close"), this);
+    set_id(close_button, id::PeriodClose);
+    connect(close_button, &QPushButton::clicked, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 
     auto* period_line = new QHBoxLayout;
     period_line->addWidget(new QLabel(QStringLiteral("Period:"), this));
@@ -200,6 +216,8 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     buttons->addStretch(1);
     buttons->addWidget(mark_);
     buttons->addWidget(undo_);
+    buttons->addSpacing(12);
+    buttons->addWidget(close_button);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading_);
@@ -341,6 +359,12 @@ void PeriodReportWindow::changeEvent(QEvent* event) {
         refresh();
 }
 
+void PeriodReportWindow::closeEvent(QCloseEvent* event) {
+    if (!settings_key.isEmpty())
+        keep_period_report_size(settings_key, size());
+    QWidget::closeEvent(event);
+}
+
 void PeriodReportWindow::time_recorded() {
     const Period p = period();
     const bool today_in_period = p.contains(current_date(ws_.clock));
@@ -373,11 +397,56 @@ void PeriodReportWindow::print_report() {
     painter.end();
 }
 
+QString PeriodReportWindow::scope_name() const {
+    const std::optional<PeriodScope> s = scope();
+    const RecordLists& lists = ws_.store.lists;
+    if (!s)
+        return {};
+    switch (s->kind) {
+    case RecordKind::Client:
+        return text(lists.clients[s->index].client_name);
+    case RecordKind::Project:
+        return text(lists.projects[s->index].project_title);
+    case RecordKind::Objective:
+        return text(lists.objectives[s->index].ob_title);
+    case RecordKind::Task:
+        return text(lists.tasks[s->index].task_title);
+    case RecordKind::User:
+    case RecordKind::None:
+        break;
+    }
+    return lists.users.empty() ? QString() : text(lists.users.front().userID);
+}
+
+QString PeriodReportWindow::export_file_name() const {
+    // Characters no file name may hold, or that file managers and shells trip over.
+    QString scope = scope_name().simplified();
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]"));
+    scope.replace(unsafe, QStringLiteral("_"));
+    if (scope.isEmpty() || scope.startsWith(QLatin1Char('.')))
+        scope.prepend(QStringLiteral("report"));
+    const Period p = period();
+    QDate first = from_->date();
+    const QDate last = to_->date();
+    // All time starts at the first day with work, not in 1970.
+    if (p.all_time && !report_.entries.empty()) {
+        DateValue earliest = report_.entries.front().date;
+        for (const PeriodEntry& e : report_.entries)
+            earliest = std::min(earliest, e.date);
+        first = qdate_of(earliest);
+    }
+    const QString iso = QStringLiteral("yyyy-MM-dd");
+    return QStringLiteral("%1-%2-%3.csv").arg(scope, first.toString(iso), last.toString(iso));
+}
+
 void PeriodReportWindow::export_csv() {
     refresh();
+    QString folder = settings_key.isEmpty() ? QString() : kept_export_folder(settings_key);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::currentPath();
     QString name =
-        ws_.prompter.export_file_name(this, QStringLiteral("Export CSV"), QDir::currentPath(),
-                                      QStringLiteral("*.csv"), QStringLiteral("CSV files (*.csv)"));
+        ws_.prompter.export_file_name(this, QStringLiteral("Export CSV"), folder,
+                                      export_file_name(), QStringLiteral("CSV files (*.csv)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty()) {
@@ -394,8 +463,22 @@ void PeriodReportWindow::export_csv() {
         databases.push_back(QFile::encodeName(open_database()).toStdString());
     const UserFileResult written = write_user_file(QFile::encodeName(name).toStdString(), databases,
                                                    csv_file_rows(ws_.store, report_.entries));
-    if (written.status != UserFileStatus::Written && written.status != UserFileStatus::Cancelled)
+    if (written.status == UserFileStatus::Cancelled)
+        return;
+    if (written.status != UserFileStatus::Written) {
         show_error(ws_, QString::fromLocal8Bit(written.message));
+        return;
+    }
+    const QFileInfo file(name);
+    if (!settings_key.isEmpty())
+        keep_export_folder(settings_key, file.absolutePath());
+    const auto n = static_cast<qlonglong>(report_.entries.size());
+    if (ws_.status_bar)
+        ws_.status_bar->showMessage(
+            QStringLiteral("Exported %1 %2 to %3")
+                .arg(QLocale(QLocale::English).toString(n),
+                     n == 1 ? QStringLiteral("entry") : QStringLiteral("entries"),
+                     QDir::toNativeSeparators(file.absoluteFilePath())));
 }
 
 void PeriodReportWindow::mark_billed() {

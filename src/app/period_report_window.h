@@ -39,6 +39,9 @@ public:
     std::function<void(const Event&)> post_event;
     // The path of the open database, which an export never writes over.
     std::function<QString()> open_database;
+    // The settings file that keeps the window's size and the last export folder; none: nothing
+    // is kept.
+    QString settings_key;
 
     // Fills the rows and the entries again from the lists; closes the window when its item is
     // gone.
@@ -47,7 +50,11 @@ public:
     void time_recorded();
 
     void print_report();
+    // Asks where to save the entries as CSV, suggesting "<scope>-<first day>-<last day>.csv" in
+    // the folder of the last export, and says in the main window's status bar how many went.
     void export_csv();
+    // The suggested file name of export_csv().
+    QString export_file_name() const;
     void mark_billed();
     void undo_mark();
 
@@ -60,10 +67,13 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The scope's current list index; nothing when the record is gone.
     std::optional<PeriodScope> scope() const;
+    // The scope's name: the user's, client's, project's, objective's or task's.
+    QString scope_name() const;
     void show_period_days();
     void fill_rows();
     void fill_entries();

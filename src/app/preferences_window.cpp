@@ -6,16 +6,20 @@
 #include "views/dialogs.h"
 #include "views/ids.h"
 #include "views/item_dialog.h"
-#include "views/label_fit.h"
 #include "views/tree.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFrame>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QVBoxLayout>
 #include <array>
 
 namespace olv {
@@ -42,6 +46,22 @@ int entry_of_mask(const std::string& mask) {
 
 QString id_name(int id) {
     return QString::number(id);
+}
+
+const QSize kPreferencesSize(300, 140);
+constexpr int kCurrencyCharacters = 8;
+
+// A line edit as wide as `characters` of its widest letter, with its frame and margins.
+int line_edit_width(const QLineEdit& field, int characters) {
+    const QFontMetrics metrics(field.font());
+    const int text = metrics.horizontalAdvance(QString(characters, QLatin1Char('W')));
+    QStyleOptionFrame option;
+    option.initFrom(&field);
+    option.lineWidth = field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &field);
+    const QMargins margins = field.textMargins();
+    // QLineEdit keeps two pixels beside its text on each side.
+    const QSize contents(text + 4 + margins.left() + margins.right(), metrics.height());
+    return field.style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, &field).width();
 }
 
 // Closed from its title bar: what was typed is discarded and the main window is current again,
@@ -96,37 +116,47 @@ QPushButton* add_window_button(QWidget* window, Workspace& ws, int id, const QSt
 void open_preferences(Workspace& ws) {
     auto* window = new PreferencesWindow(ws);
     place_small_window(window, ws.preferences_window, ws.main_window, id::PreferencesWindow,
-                       QStringLiteral("Preferences"), QSize(300, 140));
-
-    auto* currency_label = new QLabel(QStringLiteral("Currency Symbol"), window);
-    currency_label->setGeometry(10, 20, 100, 20);
-    auto* format_label = new QLabel(QStringLiteral("Date Format"), window);
-    format_label->setGeometry(10, 50, 60, 20);
-    fit_label_texts({currency_label, format_label});
-    auto* frame = new QFrame(window);
-    frame->setFrameShape(QFrame::Box);
-    frame->setGeometry(0, 0, 300, 140);
-    frame->lower();
-
-    QPushButton* ok = add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"),
-                                        QRect(120, 90, 60, 30));
-    QPushButton* cancel = add_window_button(window, ws, id::PreferencesCancel,
-                                            QStringLiteral("Cancel"), QRect(220, 90, 60, 30));
+                       QStringLiteral("Preferences"), kPreferencesSize);
 
     auto* currency = new QLineEdit(window);
     currency->setObjectName(id_name(id::PreferencesCurrency));
-    currency->setGeometry(110, 20, 30, 20);
+    currency->setMinimumWidth(line_edit_width(*currency, kCurrencyCharacters));
 
     auto* formats = new QComboBox(window);
     formats->setObjectName(id_name(id::PreferencesDateFormat));
     formats->setEditable(false);
-    formats->setGeometry(110, 50, 180, 20);
     for (const char* entry : kDateFormats)
         formats->addItem(QLatin1String(entry));
-    formats->setCurrentIndex(0);
+    formats->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     currency->setText(QString::fromStdString(ws.store.currency));
     formats->setCurrentIndex(entry_of_mask(ws.store.date_mask));
+
+    // One row per setting: a new one is one more addRow.
+    auto* fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    fields->addRow(new QLabel(QStringLiteral("Currency Symbol"), window), currency);
+    fields->addRow(new QLabel(QStringLiteral("Date Format"), window), formats);
+
+    QPushButton* ok = add_window_button(window, ws, id::PreferencesOk, QStringLiteral("OK"), {});
+    QPushButton* cancel =
+        add_window_button(window, ws, id::PreferencesCancel, QStringLiteral("Cancel"), {});
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(window);
+    layout->addLayout(fields);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    // As large as the controls need, never smaller than before, still centred on its owner.
+    const QPoint centre = window->geometry().center();
+    QRect placed(QPoint(), window->sizeHint().expandedTo(kPreferencesSize));
+    placed.moveCenter(centre);
+    window->setGeometry(placed);
+    layout->activate();
 
     name_controls_by_labels(window);
     order_tab_by_screen(window);
@@ -138,7 +168,11 @@ void open_preferences(Workspace& ws) {
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     QObject::connect(escape, &QShortcut::activated, cancel, &QPushButton::click);
 
+    // Typing goes into the first field at once, over its value; Space no longer presses a button.
+    currency->setFocus(Qt::ActiveWindowFocusReason);
+    currency->selectAll();
     window->show();
+    window->activateWindow();
 }
 
 void apply_preferences(Workspace& ws) {

@@ -114,10 +114,14 @@ DateValue current_date(const Clock& clock) {
 DateValue start_of_today(const Clock& clock) {
     // The same value as writing today as "%YYYY/%MM/%DD" and reading it back: the time of day
     // dropped, and an unrepresentable today stays invalid.
-    const DateValue now = current_date(clock);
-    if (now < 0)
+    return start_of_day(current_date(clock));
+}
+
+// Dates before 1970 are invalid, as are their days.
+DateValue start_of_day(DateValue d) {
+    if (d < 0)
         return kInvalidDate;
-    return now - now % kSecondsPerDay;
+    return d - d % kSecondsPerDay;
 }
 
 int date_year(DateValue d) {

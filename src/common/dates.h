@@ -18,6 +18,8 @@ DateValue make_date(int year, int month, int day, int hour, int minute, int seco
 DateValue current_date(const Clock& clock);
 // 00:00:00 of the clock's current day.
 DateValue start_of_today(const Clock& clock);
+// 00:00:00 of the day a date value falls on.
+DateValue start_of_day(DateValue d);
 
 int date_year(DateValue d);
 int date_month(DateValue d);

@@ -144,21 +144,26 @@ std::string text_from_database(std::string_view raw) {
     return out;
 }
 
-// A run of digits too long for 32 bits keeps its low 32 bits, as the value would in a 32-bit
-// register; keys and dates are never that long.
-std::int32_t to_int32(std::string_view text) {
+// A run of digits too long for 64 bits keeps its low 64 bits, as the value would in a register.
+std::int64_t to_int64(std::string_view text) {
     std::size_t i = skip_blanks(text);
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         negative = text[i] == '-';
         ++i;
     }
-    std::uint32_t value = 0;
+    std::uint64_t value = 0;
     for (; i < text.size() && is_digit(text[i]); ++i)
-        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+        value = value * 10u + static_cast<std::uint64_t>(text[i] - '0');
     if (negative)
         value = 0u - value;
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int64_t>(value);
+}
+
+// A run too long for 32 bits keeps its low 32 bits (the same as counting in 32 bits throughout);
+// keys and dates are never that long.
+std::int32_t to_int32(std::string_view text) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(to_int64(text)));
 }
 
 double to_real(std::string_view text) {

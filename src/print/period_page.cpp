@@ -28,7 +28,7 @@ void print_line(Page& page, const std::array<double, N>& columns,
 }
 
 std::string money(const Store& store, std::int64_t cents) {
-    return format_money(store.currency, static_cast<double>(cents) / 100.0);
+    return format_cents(store.currency, cents);
 }
 
 std::array<std::string, 6> total_cells(const Store& store, std::string label,

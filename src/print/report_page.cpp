@@ -25,8 +25,8 @@ std::array<std::string, 5> figure_cells(const Workspace& ws, std::string label,
                                         const Figures& figures) {
     return {std::move(label), format_duration(figures.total_seconds),
             format_duration(figures.billed_seconds),
-            format_money(ws.store.currency, figures.earned),
-            format_money(ws.store.currency, figures.billed_amount)};
+            format_cents(ws.store.currency, figures.earned_cents),
+            format_cents(ws.store.currency, figures.billed_cents)};
 }
 
 } // namespace

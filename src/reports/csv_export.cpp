@@ -36,6 +36,15 @@ void append_number(std::string& out, std::uint64_t value) {
     out.append(digits, end);
 }
 
+void append_signed(std::string& out, std::int64_t value) {
+    std::uint64_t size = static_cast<std::uint64_t>(value);
+    if (value < 0) {
+        out += '-';
+        size = 0 - size;
+    }
+    append_number(out, size);
+}
+
 void append_date(std::string& out, DateValue date) {
     const int year = date_year(date);
     append_number(out, static_cast<std::uint64_t>(year < 0 ? 0 : year));
@@ -145,11 +154,7 @@ void write_csv_rows(std::ostream& out, const Store& store, std::span<const Perio
         buffer += ',';
         append_time(buffer, e.seconds);
         buffer += ',';
-        if (e.seconds < 0)
-            buffer += '-';
-        append_number(buffer, static_cast<std::uint64_t>(e.seconds < 0
-                                                             ? -static_cast<std::int64_t>(e.seconds)
-                                                             : e.seconds));
+        append_signed(buffer, e.seconds);
         buffer += e.billed ? ",yes," : ",no,";
         append_cents(buffer, e.rate_cents);
         buffer += ',';

@@ -7,32 +7,49 @@ namespace olv {
 Figures& Figures::operator+=(const Figures& other) {
     total_seconds += other.total_seconds;
     billed_seconds += other.billed_seconds;
-    earned += other.earned;
-    billed_amount += other.billed_amount;
+    earned_cents += other.earned_cents;
+    billed_cents += other.billed_cents;
     return *this;
-}
-
-double amount_for(std::int64_t seconds, double rate) {
-    return static_cast<double>(seconds) / 3600.0 * rate;
 }
 
 namespace {
 
-struct Seconds {
-    std::int64_t total = 0;
-    std::int64_t billed = 0;
+// Each entry's amount is rounded before it is added, at the rate in cents of its task.
+void add_entry(Figures& f, const TimeEntry& entry, std::int64_t rate) {
+    const std::int64_t cents = amount_cents(entry.Time, rate);
+    f.total_seconds += entry.Time;
+    f.earned_cents += cents;
+    if (entry.billed != 0) {
+        f.billed_seconds += entry.Time;
+        f.billed_cents += cents;
+    }
+}
 
-    Seconds& operator+=(const Seconds& other) {
-        total += other.total;
-        billed += other.billed;
-        return *this;
-    }
-    void add(const TimeEntry& entry) {
-        total += entry.Time;
-        if (entry.billed != 0)
-            billed += entry.Time;
-    }
-};
+// The rate in cents of each task a figure covers, by task list index; the others stay 0 and are
+// never read.
+using TaskRates = std::vector<std::int64_t>;
+
+TaskRates no_rates(const Store& store) {
+    return TaskRates(store.lists.tasks.size(), 0);
+}
+
+void rate_objective(const Store& store, TaskRates& rates, std::size_t objective,
+                    std::int64_t rate) {
+    for (const std::size_t t : store.children().tasks_of_objective(objective))
+        rates[t] = rate;
+}
+
+// Every task of a project at the project's own rate.
+void rate_project(const Store& store, TaskRates& rates, std::size_t project) {
+    const std::int64_t rate = rate_cents(store.lists.projects[project].project_rate);
+    for (const std::size_t o : store.children().objectives_of_project(project))
+        rate_objective(store, rates, o, rate);
+}
+
+void rate_client(const Store& store, TaskRates& rates, std::size_t client) {
+    for (const std::size_t p : store.children().projects_of_client(client))
+        rate_project(store, rates, p);
+}
 
 // Time entries beneath a record, counted from the index without touching the entries.
 std::size_t entries_beneath_objective(const ChildIndex& index, std::size_t objective) {
@@ -56,43 +73,51 @@ std::size_t entries_beneath_client(const ChildIndex& index, std::size_t client) 
     return n;
 }
 
-// The seconds of tasks while one figure or report is made. A few tasks read their own entries
-// through the index. When the tasks beneath hold a good share of all entries, one pass over the
-// entries list in list order is much cheaper than jumping from entry to entry across memory.
-class TaskSeconds {
+// The figures of tasks while one figure or report is made, each task at its rate. A few tasks
+// read their own entries through the index. When the tasks beneath hold a good share of all
+// entries, one pass over the entries list in list order is much cheaper than jumping from entry
+// to entry across memory.
+class TaskSums {
 public:
-    TaskSeconds(const Store& store, std::size_t entries_beneath)
-        : entries_(store.lists.entries), index_(store.children()) {
+    TaskSums(const Store& store, std::size_t entries_beneath, TaskRates rates)
+        : entries_(store.lists.entries), index_(store.children()), rates_(std::move(rates)) {
         if (entries_beneath == 0 || entries_beneath * kScanShare < entries_.size())
             return;
         per_task_.resize(store.lists.tasks.size());
         const ChildIndex::Indices& owners = index_.task_of_each_entry();
         for (std::size_t e = 0; e < entries_.size(); ++e)
             if (owners[e] != ChildIndex::kNoParent)
-                per_task_[owners[e]].add(entries_[e]);
+                add_entry(per_task_[owners[e]], entries_[e], rates_[owners[e]]);
     }
 
-    Seconds task(std::size_t t) const {
+    Figures task(std::size_t t) const {
         if (!per_task_.empty())
             return per_task_[t];
-        Seconds s;
+        Figures f;
         for (const std::size_t e : index_.entries_of_task(t))
-            s.add(entries_[e]);
-        return s;
+            add_entry(f, entries_[e], rates_[t]);
+        return f;
     }
 
-    Seconds objective(std::size_t o) const {
-        Seconds s;
+    Figures objective(std::size_t o) const {
+        Figures f;
         for (const std::size_t t : index_.tasks_of_objective(o))
-            s += task(t);
-        return s;
+            f += task(t);
+        return f;
     }
 
-    Seconds project(std::size_t p) const {
-        Seconds s;
+    Figures project(std::size_t p) const {
+        Figures f;
         for (const std::size_t o : index_.objectives_of_project(p))
-            s += objective(o);
-        return s;
+            f += objective(o);
+        return f;
+    }
+
+    Figures client(std::size_t c) const {
+        Figures f;
+        for (const std::size_t p : index_.projects_of_client(c))
+            f += project(p);
+        return f;
     }
 
 private:
@@ -101,29 +126,9 @@ private:
 
     const std::vector<TimeEntry>& entries_;
     const ChildIndex& index_;
-    std::vector<Seconds> per_task_;
+    TaskRates rates_;
+    std::vector<Figures> per_task_;
 };
-
-Figures at_rate(const Seconds& s, double rate) {
-    Figures f;
-    f.total_seconds = s.total;
-    f.billed_seconds = s.billed;
-    f.earned = amount_for(s.total, rate);
-    f.billed_amount = amount_for(s.billed, rate);
-    return f;
-}
-
-Figures project_at_its_rate(const Store& store, const TaskSeconds& seconds, std::size_t project) {
-    return at_rate(seconds.project(project), store.lists.projects[project].project_rate);
-}
-
-// Each project at its own rate: a client's amounts are the sums of its projects' amounts.
-Figures client_by_projects(const Store& store, const TaskSeconds& seconds, std::size_t client) {
-    Figures f;
-    for (const std::size_t p : store.children().projects_of_client(client))
-        f += project_at_its_rate(store, seconds, p);
-    return f;
-}
 
 Report make_report(ReportKind kind, std::string heading, std::string first_column) {
     Report report;
@@ -141,23 +146,35 @@ void add_row(Report& report, const std::string& label, const Figures& figures) {
 } // namespace
 
 Figures task_figures(const Store& store, std::size_t task_index, double rate) {
-    const TaskSeconds seconds(store, store.children().entries_of_task(task_index).size());
-    return at_rate(seconds.task(task_index), rate);
+    TaskRates rates = no_rates(store);
+    rates[task_index] = rate_cents(rate);
+    const TaskSums sums(store, store.children().entries_of_task(task_index).size(),
+                        std::move(rates));
+    return sums.task(task_index);
 }
 
 Figures objective_figures(const Store& store, std::size_t objective_index, double rate) {
-    const TaskSeconds seconds(store, entries_beneath_objective(store.children(), objective_index));
-    return at_rate(seconds.objective(objective_index), rate);
+    TaskRates rates = no_rates(store);
+    rate_objective(store, rates, objective_index, rate_cents(rate));
+    const TaskSums sums(store, entries_beneath_objective(store.children(), objective_index),
+                        std::move(rates));
+    return sums.objective(objective_index);
 }
 
 Figures project_figures(const Store& store, std::size_t project_index) {
-    const TaskSeconds seconds(store, entries_beneath_project(store.children(), project_index));
-    return project_at_its_rate(store, seconds, project_index);
+    TaskRates rates = no_rates(store);
+    rate_project(store, rates, project_index);
+    const TaskSums sums(store, entries_beneath_project(store.children(), project_index),
+                        std::move(rates));
+    return sums.project(project_index);
 }
 
 Figures client_figures(const Store& store, std::size_t client_index) {
-    const TaskSeconds seconds(store, entries_beneath_client(store.children(), client_index));
-    return client_by_projects(store, seconds, client_index);
+    TaskRates rates = no_rates(store);
+    rate_client(store, rates, client_index);
+    const TaskSums sums(store, entries_beneath_client(store.children(), client_index),
+                        std::move(rates));
+    return sums.client(client_index);
 }
 
 Report user_report(const Store& store, std::size_t user_index) {
@@ -166,11 +183,14 @@ Report user_report(const Store& store, std::size_t user_index) {
     const ChildIndex& index = store.children();
     const auto& clients = store.lists.clients;
     std::size_t beneath = 0;
-    for (std::size_t c = 0; c < clients.size(); ++c)
+    TaskRates rates = no_rates(store);
+    for (std::size_t c = 0; c < clients.size(); ++c) {
         beneath += entries_beneath_client(index, c);
-    const TaskSeconds seconds(store, beneath);
+        rate_client(store, rates, c);
+    }
+    const TaskSums sums(store, beneath, std::move(rates));
     for (std::size_t c = 0; c < clients.size(); ++c)
-        add_row(report, clients[c].client_name, client_by_projects(store, seconds, c));
+        add_row(report, clients[c].client_name, sums.client(c));
     return report;
 }
 
@@ -178,10 +198,12 @@ Report client_report(const Store& store, std::size_t client_index) {
     Report report = make_report(
         ReportKind::Client, "Report for Client: " + store.lists.clients[client_index].client_name,
         "Project");
-    const TaskSeconds seconds(store, entries_beneath_client(store.children(), client_index));
+    TaskRates rates = no_rates(store);
+    rate_client(store, rates, client_index);
+    const TaskSums sums(store, entries_beneath_client(store.children(), client_index),
+                        std::move(rates));
     for (const std::size_t p : store.children().projects_of_client(client_index))
-        add_row(report, store.lists.projects[p].project_title,
-                project_at_its_rate(store, seconds, p));
+        add_row(report, store.lists.projects[p].project_title, sums.project(p));
     return report;
 }
 
@@ -189,22 +211,28 @@ Report project_report(const Store& store, std::size_t project_index) {
     const ProjectRecord& project = store.lists.projects[project_index];
     Report report = make_report(ReportKind::Project, "Report for Project: " + project.project_title,
                                 "Objective");
-    const TaskSeconds seconds(store, entries_beneath_project(store.children(), project_index));
+    TaskRates rates = no_rates(store);
+    rate_project(store, rates, project_index);
+    const TaskSums sums(store, entries_beneath_project(store.children(), project_index),
+                        std::move(rates));
     for (const std::size_t o : store.children().objectives_of_project(project_index))
-        add_row(report, store.lists.objectives[o].ob_title,
-                at_rate(seconds.objective(o), project.project_rate));
+        add_row(report, store.lists.objectives[o].ob_title, sums.objective(o));
     return report;
 }
 
+// Each task at its own task_rate (the copy of its project's rate the tree last took).
 Report objective_report(const Store& store, std::size_t objective_index) {
     Report report = make_report(
         ReportKind::Objective,
         "Report for Objective: " + store.lists.objectives[objective_index].ob_title, "Task");
-    const TaskSeconds seconds(store, entries_beneath_objective(store.children(), objective_index));
-    for (const std::size_t t : store.children().tasks_of_objective(objective_index)) {
-        const TaskRecord& task = store.lists.tasks[t];
-        add_row(report, task.task_title, at_rate(seconds.task(t), task.task_rate));
-    }
+    const ChildIndex::Indices& tasks = store.children().tasks_of_objective(objective_index);
+    TaskRates rates = no_rates(store);
+    for (const std::size_t t : tasks)
+        rates[t] = rate_cents(store.lists.tasks[t].task_rate);
+    const TaskSums sums(store, entries_beneath_objective(store.children(), objective_index),
+                        std::move(rates));
+    for (const std::size_t t : tasks)
+        add_row(report, store.lists.tasks[t].task_title, sums.task(t));
     return report;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The figures behind the detail list and the printed reports: seconds gathered up the
-// hierarchy, split into billed and unbilled, turned into money at the project's rate.
+// hierarchy, split into billed and unbilled, and money at the project's rate, each entry's amount
+// rounded to the cent before it is added (the money rule of reports/money.h).
+#include "reports/money.h"
 #include "store/store.h"
 
 #include <cstdint>
@@ -12,14 +14,11 @@ namespace olv {
 struct Figures {
     std::int64_t total_seconds = 0;
     std::int64_t billed_seconds = 0;
-    double earned = 0;
-    double billed_amount = 0;
+    std::int64_t earned_cents = 0;
+    std::int64_t billed_cents = 0;
 
     Figures& operator+=(const Figures& other);
 };
-
-// seconds / 3600 * rate, in double precision.
-double amount_for(std::int64_t seconds, double rate);
 
 // Figures of one record (by list index), at the given rate where the record has none of its own.
 Figures task_figures(const Store& store, std::size_t task_index, double rate);

@@ -41,4 +41,17 @@ std::string format_money(std::string_view currency, double amount) {
     return out;
 }
 
+std::string format_cents(std::string_view currency, std::int64_t cents) {
+    std::string out(currency);
+    std::uint64_t size = static_cast<std::uint64_t>(cents);
+    if (cents < 0) {
+        out += '-';
+        size = 0 - size;
+    }
+    out += std::to_string(size / 100);
+    out += '.';
+    append_two_digits(out, size % 100);
+    return out;
+}
+
 } // namespace olv

@@ -9,5 +9,7 @@ namespace olv {
 std::string format_duration(std::int64_t seconds);
 // The currency symbol, then the amount with two decimals ("£12.50", "£-3.00").
 std::string format_money(std::string_view currency, double amount);
+// The same for an amount in whole cents, exact at any size ("£227.05", "£-0.50").
+std::string format_cents(std::string_view currency, std::int64_t cents);
 
 } // namespace olv

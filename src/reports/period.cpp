@@ -1,7 +1,6 @@
 #include "reports/period.h"
 
 #include "common/civil.h"
-#include "common/text.h"
 
 #include <algorithm>
 #include <limits>
@@ -142,28 +141,6 @@ std::string period_text(const Period& period, std::string_view date_mask) {
         return "all time";
     return format_date(date_mask, day_start(period.first_day)) + " to " +
            format_date(date_mask, day_start(period.last_day));
-}
-
-std::int64_t rate_cents(double rate) {
-    // The cents of the rate as it is written, so 12.345 (just below in binary) is 12.35.
-    const std::string text = two_decimals(rate);
-    if (text.find_first_not_of("-0123456789.") != std::string::npos)
-        return 0; // inf, nan
-    std::int64_t cents = 0;
-    for (const char c : text)
-        if (c >= '0' && c <= '9')
-            cents = cents * 10 + (c - '0');
-    return text.front() == '-' ? -cents : cents;
-}
-
-std::int64_t amount_cents(std::int64_t seconds, std::int64_t rate_in_cents) {
-    // Whole numbers throughout: n / 3600 with the remainder deciding the rounding.
-    const std::int64_t n = seconds * rate_in_cents;
-    std::int64_t q = n / 3600;
-    const std::int64_t r = n % 3600;
-    if (2 * (r < 0 ? -r : r) >= 3600)
-        q += n < 0 ? -1 : 1;
-    return q;
 }
 
 void PeriodTotals::add(const PeriodEntry& entry) {

@@ -2,6 +2,7 @@
 // Figures of a billing period: the time entries whose day lies in a range of days beneath one
 // record of the tree, each with its amount rounded to the cent, and their sums per child of that
 // record. Every money figure is a sum of rounded entry amounts, so an invoice adds up to the cent.
+#include "reports/money.h"
 #include "store/store.h"
 
 #include <cstdint>
@@ -49,11 +50,6 @@ Period all_time();
 // "01/11/2026 to 30/11/2026" in the mask, or "all time".
 std::string period_text(const Period& period, std::string_view date_mask);
 
-// The rate as it is written (whole cents), and the money of `seconds` at it: seconds x rate /
-// 3600, rounded half away from zero to the cent.
-std::int64_t rate_cents(double rate);
-std::int64_t amount_cents(std::int64_t seconds, std::int64_t rate_in_cents);
-
 // The record a period report covers: the user (everything), a client, a project, an objective or
 // a task, by list index.
 struct PeriodScope {
@@ -69,7 +65,7 @@ struct PeriodEntry {
     std::size_t task = 0;
     Key key = 0;
     DateValue date = 0;
-    std::int32_t seconds = 0;
+    std::int64_t seconds = 0;
     bool billed = false;
     bool running = false; // its task's timer is counting into it
     std::int64_t rate_cents = 0;

@@ -26,6 +26,18 @@ std::int32_t read_number(const Rows& rows, int column) {
     }
 }
 
+// An entry's time keeps all 64 bits; other cells convert as its text would.
+std::int64_t read_seconds(const Rows& rows, int column) {
+    switch (rows.type(column)) {
+    case Rows::Type::Integer:
+        return rows.integer(column);
+    case Rows::Type::Null:
+        return 0;
+    default:
+        return to_int64(rows.text(column));
+    }
+}
+
 double read_real(const Rows& rows, int column) {
     switch (rows.type(column)) {
     case Rows::Type::Integer:
@@ -48,6 +60,9 @@ template <typename Record> void read_record(const Rows& rows, Record& record) {
         switch (f.type) {
         case FieldType::Number:
             record.*f.number = read_number(rows, c);
+            break;
+        case FieldType::Seconds:
+            record.*f.seconds = read_seconds(rows, c);
             break;
         case FieldType::Flag:
             record.*f.flag = static_cast<std::uint8_t>(read_number(rows, c));

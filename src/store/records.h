@@ -70,11 +70,12 @@ struct TaskRecord {
     std::uint8_t task_checked = 0;
 };
 
-// A million of these make up ten years: the small fields sit together, 24 bytes in all.
+// A million of these make up ten years: the small fields sit together, 32 bytes in all. Time is
+// 64-bit so that a stored time of any size reads, sums and writes back exactly.
 struct TimeEntry {
     Key key = 0;
     Key Task_Key = 0;
-    std::int32_t Time = 0;
+    std::int64_t Time = 0;
     DateValue date = 0;
     std::uint8_t billed = 0;
     std::uint8_t timing = 0;   // memory: 1 while its task's timer counts into it

@@ -30,6 +30,10 @@ public:
         text_ += std::to_string(number);
         return *this;
     }
+    Sql& operator<<(std::int64_t number) {
+        text_ += std::to_string(number);
+        return *this;
+    }
     Sql& operator<<(std::uint8_t flag) {
         text_ += std::to_string(static_cast<int>(flag));
         return *this;

@@ -10,9 +10,10 @@
 namespace olv {
 
 enum class FieldType {
-    Number, // 32-bit signed: keys, dates, seconds, the view
-    Flag,   // keeps the low 8 bits of the stored number
-    Real,   // rates
+    Number,  // 32-bit signed: keys, dates, the view
+    Seconds, // 64-bit signed: an entry's time
+    Flag,    // keeps the low 8 bits of the stored number
+    Real,    // rates
     Text,
 };
 
@@ -25,6 +26,7 @@ template <typename Record> struct StoredField {
     std::uint8_t Record::*flag = nullptr;
     double Record::*real = nullptr;
     std::string Record::*text = nullptr;
+    std::int64_t Record::*seconds = nullptr;
 };
 
 namespace field {
@@ -33,6 +35,10 @@ template <typename Record>
 constexpr StoredField<Record> number(const char* column, std::int32_t Record::*member,
                                      bool updated = true) {
     return {column, FieldType::Number, updated, member, nullptr, nullptr, nullptr};
+}
+template <typename Record>
+constexpr StoredField<Record> seconds(const char* column, std::int64_t Record::*member) {
+    return {column, FieldType::Seconds, true, nullptr, nullptr, nullptr, nullptr, member};
 }
 template <typename Record>
 constexpr StoredField<Record> flag(const char* column, std::uint8_t Record::*member) {
@@ -127,7 +133,7 @@ template <> struct StoredFields<TimeEntry> {
     static constexpr std::array<StoredField<TimeEntry>, 5> fields{
         field::key<TimeEntry>(),
         field::number("Task_Key", &TimeEntry::Task_Key, false),
-        field::number("Time", &TimeEntry::Time),
+        field::seconds("Time", &TimeEntry::Time),
         field::number("date", &TimeEntry::date, false),
         field::flag("billed", &TimeEntry::billed),
     };
@@ -141,6 +147,9 @@ template <typename Record> void take_updated_fields(Record& into, const Record& 
         switch (f.type) {
         case FieldType::Number:
             into.*f.number = from.*f.number;
+            break;
+        case FieldType::Seconds:
+            into.*f.seconds = from.*f.seconds;
             break;
         case FieldType::Flag:
             into.*f.flag = from.*f.flag;

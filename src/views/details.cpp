@@ -55,8 +55,8 @@ QStringList figure_cells(const Store& store, const QString& hidden, const QStrin
             label,
             text(format_duration(f.total_seconds)),
             text(format_duration(f.billed_seconds)),
-            text(format_money(store.currency, f.earned)),
-            text(format_money(store.currency, f.billed_amount))};
+            text(format_cents(store.currency, f.earned_cents)),
+            text(format_cents(store.currency, f.billed_cents))};
 }
 
 void show_report(Workspace& ws, const Report& report, const QString& hidden) {
@@ -92,6 +92,7 @@ void show_time_entries(Workspace& ws, std::size_t task_index) {
     Store& store = ws.store;
     const TaskRecord& task = store.lists.tasks[task_index];
     const QString rate = text(format_money(store.currency, task.task_rate));
+    const std::int64_t rate_in_cents = rate_cents(task.task_rate);
     QList<QTreeWidgetItem*> rows;
     std::int32_t row = 0;
     for (std::size_t e : store.children().entries_of_task(task_index)) {
@@ -100,7 +101,8 @@ void show_time_entries(Workspace& ws, std::size_t task_index) {
         rows.append(make_row(
             {text(format_date(store.date_mask, entry.date)), text(format_duration(entry.Time)),
              entry.billed ? QStringLiteral("Yes") : QStringLiteral("No"), rate,
-             text(format_money(store.currency, amount_for(entry.Time, task.task_rate))), QString()},
+             text(format_cents(store.currency, amount_cents(entry.Time, rate_in_cents))),
+             QString()},
             columns));
     }
     ws.list->addTopLevelItems(rows);

@@ -108,6 +108,7 @@ constexpr int PeriodPrint = 148;
 constexpr int PeriodExportCsv = 149;
 constexpr int PeriodMarkBilled = 150;
 constexpr int PeriodUndoMark = 151;
+constexpr int PeriodClose = 152;
 
 // input_box prompt (window 99)
 constexpr int InputField = 198;

@@ -1,6 +1,7 @@
 #include "views/item_dialog.h"
 
 #include "views/control_names.h"
+#include "views/date_field_width.h"
 #include "views/dialogs.h"
 #include "views/ids.h"
 #include "views/label_fit.h"
@@ -215,6 +216,8 @@ ItemDialog::ItemDialog(Workspace& ws, int window)
         if (c.id != 0)
             widget->setObjectName(QString::number(c.id));
         widget->setGeometry(c.geometry);
+        if (auto* picker = qobject_cast<QDateEdit*>(widget))
+            fit_date_field(*picker);
         if (auto* label = qobject_cast<QLabel*>(widget))
             labels.append(label);
     }

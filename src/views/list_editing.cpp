@@ -34,7 +34,8 @@ protected:
     }
 };
 
-// Renaming by editing tree labels: never the user item or a running task, never to an empty name.
+// Renaming by editing tree labels: never a running task, never to an empty name. Renaming the
+// user item is how the user's name is changed after the first start.
 class TreeLabelDelegate final : public QStyledItemDelegate {
 public:
     TreeLabelDelegate(Workspace& ws, QObject* parent) : QStyledItemDelegate(parent), ws_(ws) {}
@@ -43,7 +44,7 @@ public:
                           const QModelIndex& index) const override {
         commit_cell_edit(ws_);
         const RecordRef ref = current_record(ws_);
-        if (ref.kind == RecordKind::User || ref.kind == RecordKind::None)
+        if (ref.kind == RecordKind::None)
             return nullptr;
         if (ref.kind == RecordKind::Task && ws_.store.lists.tasks[ref.index].running)
             return nullptr;
@@ -255,6 +256,12 @@ void rename_item(Workspace& ws, std::int32_t position, const QString& text) {
         label = task_label(lists.tasks[ref.index]);
         break;
     case RecordKind::User:
+        lists.users[ref.index].userID = name;
+        lists.users[ref.index].modified = true;
+        // The settings keep the name for the to-do list's heading and for new databases.
+        if (ws.set_user_name)
+            ws.set_user_name(name);
+        break;
     case RecordKind::None:
         return;
     }

@@ -14,7 +14,8 @@ namespace olv {
 void install_list_editing(Workspace& ws);
 // Closes an open cell editor and applies its text.
 void commit_cell_edit(Workspace& ws);
-// Gives the client, project, objective or task at the position a new name.
+// Gives the user, client, project, objective or task at the position a new name; the user's
+// name also goes into the settings (Workspace::set_user_name).
 void rename_item(Workspace& ws, std::int32_t position, const QString& text);
 
 // What the time-entry view shows of the editing: the frame of the last clicked cell and the open

@@ -44,6 +44,17 @@ struct StatusWatch {
     std::vector<Key> projects;     // keys of the projects to look at again
 };
 
+// Seconds of a running timer that belong to a later day than the entry holding them: the
+// database refused that day's entry at midnight. They stay counted in the earlier entry (which the
+// flush writes) and move to their own day's entry once an insert succeeds.
+struct HeldSeconds {
+    Key task = 0;
+    Key entry = 0;     // the entry holding them meanwhile
+    DateValue day = 0; // 00:00:00 of the day they belong to
+    std::int64_t seconds = 0;
+    DateValue retry_at = 0; // the next insert is tried from this second on
+};
+
 struct Workspace {
     Workspace(Store& store_, const Clock& clock_, Prompter& prompter_)
         : store(store_), clock(clock_), prompter(prompter_) {}
@@ -69,8 +80,9 @@ struct Workspace {
     // Dialogs and small windows raise their events (OK, Cancel, Return, Escape) through this;
     // the shell connects it to the dispatcher.
     std::function<void(const Event&)> post_event;
-    // The "UserName" setting, read at the moment of the call.
+    // The "UserName" setting, read at the moment of the call, and its change.
     std::function<std::string()> user_name;
+    std::function<void(const std::string&)> set_user_name;
 
     // Open non-modal windows by window id; opening one again replaces it.
     QPointer<QWidget> client_dialog;
@@ -85,6 +97,8 @@ struct Workspace {
 
     // True while the "Could not write to Database" boxes of a flush wait for their answer.
     bool flush_failure_open = false;
+
+    std::vector<HeldSeconds> held_seconds;
 };
 
 } // namespace olv

@@ -1,4 +1,5 @@
 #include "period_fixture.h"
+#include "record_fixture.h"
 #include "reports/csv_export.h"
 #include "test_registry.h"
 
@@ -87,6 +88,23 @@ private slots:
             "yes,45.50,68.25\r\n"
             "2026-11-30,Bare,Audit,Check,Checking,0:30:00,1800,no,20.00,10.00\r\n";
         QCOMPARE(QByteArray::fromStdString(out.str()), QByteArray::fromStdString(expected));
+    }
+
+    // Times of 2^31 seconds and more (only foreign or imported data holds them) are written as
+    // they are, never negative, with their amounts.
+    void times_beyond_32_bits() {
+        testing::RecordFixture f;
+        const auto t =
+            f.task(f.objective(f.project(f.client("Acme"), "Site", 45.5), "Build"), "Code");
+        f.entry(t, 2147483648LL, false);
+        f.entry(t, 4294967296LL, true);
+        std::ostringstream out;
+        write_csv(out, f.store, period_entries(f.store, {RecordKind::User, 0}, all_time(), false));
+        const std::string expected =
+            std::string(kCsvHeader) +
+            "1970-01-01,Acme,Site,Build,Code,596523:14:08,2147483648,no,45.50,27141807.22\r\n"
+            "1970-01-01,Acme,Site,Build,Code,1193046:28:16,4294967296,yes,45.50,54283614.44\r\n";
+        QCOMPARE(out.str(), expected);
     }
 
     void no_entries_is_the_header_alone() {

@@ -1,6 +1,6 @@
-#include "common/text.h"
 #include "record_fixture.h"
 #include "reports/figures.h"
+#include "reports/format.h"
 #include "test_registry.h"
 
 #include <QTest>
@@ -15,8 +15,8 @@ QString describe(const Figures& f) {
     return QStringLiteral("%1 %2 %3 %4")
         .arg(f.total_seconds)
         .arg(f.billed_seconds)
-        .arg(QString::fromStdString(two_decimals(f.earned)))
-        .arg(QString::fromStdString(two_decimals(f.billed_amount)));
+        .arg(QString::fromStdString(format_cents("", f.earned_cents)))
+        .arg(QString::fromStdString(format_cents("", f.billed_cents)));
 }
 
 // Three clients in list order Acme, Bare (no projects), Cobalt. Lists are interleaved the way
@@ -75,8 +75,8 @@ private slots:
         const Figures figures = task_figures(f.store, t, 20);
         QCOMPARE(figures.total_seconds, 5400);
         QCOMPARE(figures.billed_seconds, 1800);
-        QCOMPARE(figures.earned, 30.0);
-        QCOMPARE(figures.billed_amount, 10.0);
+        QCOMPARE(figures.earned_cents, 3000);
+        QCOMPARE(figures.billed_cents, 1000);
         QCOMPARE(describe(task_figures(f.store, f.task(o, "empty"), 20)), "0 0 0.00 0.00");
         QCOMPARE(describe(task_figures(f.store, t, 0)), "5400 1800 0.00 0.00");
     }
@@ -199,8 +199,9 @@ private slots:
         QCOMPARE(describe(client_figures(b.store, b.bare)), "0 0 0.00 0.00");
     }
 
-    // Years of time: sums pass 2^31 seconds, and cents stay right where a 32-bit float would
-    // have drifted (33.33 as a float is 33.330002).
+    // Years of time: entries and sums pass 2^31 seconds, and cents stay right where a 32-bit float
+    // would have drifted (33.33 as a float is 33.330002). Each entry's amount is rounded first:
+    // 2e9 seconds at 33.33 is 18,516,666.666... and counts as 18,516,666.67.
     void long_sums_keep_seconds_and_cents() {
         RecordFixture f;
         const auto c = f.client("Big");
@@ -212,18 +213,54 @@ private slots:
         f.entry(hours, 360000000, false);
 
         QCOMPARE(describe(client_figures(f.store, c)),
-                 "8360000000 4000000000 77399666.67 37033333.33");
+                 "8360000000 4000000000 77399666.68 37033333.34");
         const Report user = user_report(f.store, 0);
         QCOMPARE(user.totals.total_seconds, 8360000000LL);
         QCOMPARE(describe(client_report(f.store, c).rows[1].figures),
                  "360000000 0 3333000.00 0.00");
     }
 
-    void amount_for() {
-        QCOMPARE(olv::amount_for(5400, 20), 30.0);
-        QCOMPARE(olv::amount_for(0, 150), 0.0);
-        QCOMPARE(olv::amount_for(-1800, 20), -10.0);
-        QCOMPARE(two_decimals(olv::amount_for(1, 3600)), std::string("1.00"));
+    // One money rule at every level: the amounts of the entries are rounded to the cent, half
+    // away from zero, before they are added. At 45.00 an hour a second is 1.25p: entries of 1s,
+    // 2s and 3s are 1p, 3p (2.5 rounds up) and 4p (3.75), 8p in all where their unrounded sum
+    // (6s = 7.5p) would give 8p too, but 2s + 2s gives 3p + 3p = 6p, not 5p.
+    void sums_of_amounts_rounded_per_entry_data() {
+        QTest::addColumn<QList<qint64>>("seconds"); // negative: billed
+        QTest::addColumn<QString>("figures");
+        QTest::newRow("halves round up in each entry") << QList<qint64>{2, -2} << "4 2 0.06 0.03";
+        QTest::newRow("below half rounds down in each entry")
+            << QList<qint64>{1, 1, 1, 1} << "4 0 0.04 0.00";
+        QTest::newRow("a long entry and a short one")
+            << QList<qint64>{18162, -2} << "18164 2 227.06 0.03";
+        QTest::newRow("2^31 seconds and more")
+            << QList<qint64>{2147483648LL, -2} << "2147483650 2 26843545.63 0.03";
+    }
+    void sums_of_amounts_rounded_per_entry() {
+        QFETCH(QList<qint64>, seconds);
+        QFETCH(QString, figures);
+        RecordFixture f;
+        const auto c = f.client("C");
+        const auto p = f.project(c, "P", 45);
+        const auto o = f.objective(p, "O");
+        const auto t = f.task(o, "T");
+        for (const qint64 s : seconds)
+            f.entry(t, s < 0 ? -s : s, s < 0);
+        // These entries are all there are: the figures take one pass over the entries list.
+        QCOMPARE(describe(user_report(f.store, 0).totals), figures);
+        const auto check_levels = [&] {
+            QCOMPARE(describe(task_figures(f.store, t, 45)), figures);
+            QCOMPARE(describe(objective_figures(f.store, o, 45)), figures);
+            QCOMPARE(describe(project_figures(f.store, p)), figures);
+            QCOMPARE(describe(client_figures(f.store, c)), figures);
+            QCOMPARE(describe(objective_report(f.store, o).totals), figures);
+            QCOMPARE(describe(client_report(f.store, c).rows.at(0).figures), figures);
+        };
+        check_levels();
+        // Among many entries of another client they are read through the index instead.
+        const auto other = f.task(f.objective(f.project(f.client("D"), "Q", 45), "O2"), "T2");
+        for (int i = 0; i < 40; ++i)
+            f.entry(other, 1, false);
+        check_levels();
     }
 };
 

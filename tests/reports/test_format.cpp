@@ -57,6 +57,25 @@ private slots:
         QCOMPARE(QString::fromStdString(olv::format_money(currency.toStdString(), amount)),
                  expected);
     }
+
+    // Sums of cents are shown exactly, however large.
+    void format_cents_data() {
+        QTest::addColumn<qint64>("cents");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("pounds and pence") << qint64(22705) << QStringLiteral("£227.05");
+        QTest::newRow("pence only") << qint64(7) << QStringLiteral("£0.07");
+        QTest::newRow("zero") << qint64(0) << QStringLiteral("£0.00");
+        QTest::newRow("minus after the symbol") << qint64(-50) << QStringLiteral("£-0.50");
+        QTest::newRow("beyond a double's whole cents")
+            << qint64(9007199254740993LL) << QStringLiteral("£90071992547409.93");
+        QTest::newRow("smallest 64-bit value")
+            << std::numeric_limits<qint64>::min() << QStringLiteral("£-92233720368547758.08");
+    }
+    void format_cents() {
+        QFETCH(qint64, cents);
+        QFETCH(QString, expected);
+        QCOMPARE(QString::fromStdString(olv::format_cents("\xC2\xA3", cents)), expected);
+    }
 };
 
 OLV_TEST_CLASS(FigureTextTest)

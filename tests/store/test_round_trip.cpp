@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QTest>
+#include <limits>
 
 #include <algorithm>
 #include <tuple>
@@ -389,6 +390,33 @@ private slots:
         QCOMPARE(e.Time, -3);
         QCOMPARE(e.date, 7);
         QCOMPARE(e.billed, std::uint8_t(1)); // a flag keeps its low 8 bits
+    }
+
+    // A time of 2^31 seconds or more is read, written by the flush and read again exactly.
+    void largeTimesWriteBackExactly_data() {
+        QTest::addColumn<qint64>("stored");
+        QTest::addColumn<qint64>("written");
+        QTest::newRow("2^31") << qint64(2147483648LL) << qint64(2147483649LL);
+        QTest::newRow("beyond 32 bits") << qint64(4294967296LL) << qint64(10000000000LL);
+        QTest::newRow("largest 64-bit")
+            << std::numeric_limits<qint64>::max() << std::numeric_limits<qint64>::max();
+        QTest::newRow("below 32 bits") << qint64(-4294967297LL) << qint64(-4294967296LL);
+    }
+    void largeTimesWriteBackExactly() {
+        QFETCH(qint64, stored);
+        QFETCH(qint64, written);
+        NewDatabase d;
+        Store& s = d.store;
+        QCOMPARE(s.db.execute("INSERT INTO Task_Detail VALUES(1, 1, " + std::to_string(stored) +
+                              ", 0, 0)"),
+                 0);
+        QCOMPARE(load_all_records(s), LoadStatus::Loaded);
+        QCOMPARE(qint64(s.lists.entries.at(0).Time), stored);
+        s.lists.entries[0].Time = written;
+        s.lists.entries[0].modified = true;
+        QCOMPARE(flush(s).failed_records, 0);
+        Reopened again(d.path);
+        QCOMPARE(qint64(again.store.lists.entries.at(0).Time), written);
     }
 
     void reloadDiscardsUnsavedChanges() {

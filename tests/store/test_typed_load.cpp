@@ -27,29 +27,34 @@ class TypedLoadTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Stored into an entry's seconds (a number column) and its billed flag.
+    // Stored into an entry's seconds (64 bits kept) and its billed flag (the low 8 bits).
     void numberCells_data() {
         QTest::addColumn<QString>("stored"); // SQL literal
-        QTest::addColumn<int>("number");
+        QTest::addColumn<qint64>("number");
         QTest::addColumn<int>("flag");
-        QTest::newRow("plain") << "3725" << 3725 << 141;
-        QTest::newRow("negative") << "-3" << -3 << 253;
-        QTest::newRow("beyond 32 bits keeps the low 32") << "4294967297" << 1 << 1;
-        QTest::newRow("below 32 bits keeps the low 32") << "-4294967297" << -1 << 255;
-        QTest::newRow("largest 64-bit") << "9223372036854775807" << -1 << 255;
-        QTest::newRow("smallest 64-bit") << "-9223372036854775808" << 0 << 0;
-        QTest::newRow("real: the digits before the point") << "12.9" << 12 << 12;
-        QTest::newRow("small negative real") << "-0.5" << 0 << 0;
-        QTest::newRow("real written with an exponent") << "1e20" << 1 << 1;
-        QTest::newRow("text with blanks and a tail") << "'  42x'" << 42 << 42;
-        QTest::newRow("text that is no number") << "'abc'" << 0 << 0;
-        QTest::newRow("blob of digits") << "X'3432'" << 42 << 42;
-        QTest::newRow("NULL") << "NULL" << 0 << 0;
-        QTest::newRow("flag keeps its low 8 bits") << "257" << 257 << 1;
+        QTest::newRow("plain") << "3725" << qint64(3725) << 141;
+        QTest::newRow("negative") << "-3" << qint64(-3) << 253;
+        QTest::newRow("2^31 seconds") << "2147483648" << qint64(2147483648) << 0;
+        QTest::newRow("beyond 32 bits") << "4294967297" << qint64(4294967297) << 1;
+        QTest::newRow("below 32 bits") << "-4294967297" << qint64(-4294967297) << 255;
+        QTest::newRow("largest 64-bit")
+            << "9223372036854775807" << std::numeric_limits<qint64>::max() << 255;
+        QTest::newRow("smallest 64-bit")
+            << "-9223372036854775808" << std::numeric_limits<qint64>::min() << 0;
+        QTest::newRow("real: the digits before the point") << "12.9" << qint64(12) << 12;
+        QTest::newRow("small negative real") << "-0.5" << qint64(0) << 0;
+        QTest::newRow("real written with an exponent") << "1e20" << qint64(1) << 1;
+        QTest::newRow("text with blanks and a tail") << "'  42x'" << qint64(42) << 42;
+        QTest::newRow("text of a number beyond 32 bits")
+            << "'8589934592'" << qint64(8589934592) << 0;
+        QTest::newRow("text that is no number") << "'abc'" << qint64(0) << 0;
+        QTest::newRow("blob of digits") << "X'3432'" << qint64(42) << 42;
+        QTest::newRow("NULL") << "NULL" << qint64(0) << 0;
+        QTest::newRow("flag keeps its low 8 bits") << "257" << qint64(257) << 1;
     }
     void numberCells() {
         QFETCH(QString, stored);
-        QFETCH(int, number);
+        QFETCH(qint64, number);
         QFETCH(int, flag);
         NewDatabase d;
         Store& s = d.store;
@@ -59,11 +64,11 @@ private slots:
                  0);
         QCOMPARE(load_all_records(s), LoadStatus::Loaded);
         QCOMPARE(s.lists.entries.size(), std::size_t(1));
-        QCOMPARE(s.lists.entries[0].Time, number);
+        QCOMPARE(qint64(s.lists.entries[0].Time), number);
         QCOMPARE(static_cast<int>(s.lists.entries[0].billed), flag);
         // The same as the cell's text gives.
         QCOMPARE(s.lists.entries[0].Time,
-                 to_int32(cell_as_text(s, "SELECT Time FROM Task_Detail")));
+                 to_int64(cell_as_text(s, "SELECT Time FROM Task_Detail")));
         QCOMPARE(
             s.lists.entries[0].billed,
             static_cast<std::uint8_t>(to_int32(cell_as_text(s, "SELECT billed FROM Task_Detail"))));

@@ -163,6 +163,10 @@ template <typename Record> bool same_stored(const Record& a, const Record& b) {
             if (a.*field.number != b.*field.number)
                 return false;
             break;
+        case FieldType::Seconds:
+            if (a.*field.seconds != b.*field.seconds)
+                return false;
+            break;
         case FieldType::Flag:
             if (a.*field.flag != b.*field.flag)
                 return false;

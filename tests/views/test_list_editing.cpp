@@ -186,7 +186,8 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<bool>("running");
         QTest::addColumn<bool>("editable");
-        QTest::newRow("the user item") << "Robin" << false << false;
+        // The way to set the user's name after the first start.
+        QTest::newRow("the user item") << "Robin" << false << true;
         QTest::newRow("a running task") << "Code" << true << false;
         QTest::newRow("a task") << "Code" << false << true;
         QTest::newRow("a client") << "Acme" << false << true;
@@ -198,8 +199,13 @@ private slots:
         QFETCH(bool, editable);
         ViewsFixture f;
         const CodeShown c(f);
+        QStringList names_set;
+        f.ws->set_user_name = [&names_set](const std::string& name) {
+            names_set << QString::fromStdString(name);
+        };
         f.select(label.toUtf8().constData());
         const std::int32_t position = current_position(*f.ws);
+        const bool user = record_at_position(*f.ws, position).kind == RecordKind::User;
         if (running)
             toggle_timer(*f.ws, position);
         const QString shown_before = tree_item_at(*f.ws, position)->text(0);
@@ -227,6 +233,8 @@ private slots:
         run_pending_events();
         QCOMPARE(tree_item_at(*f.ws, position)->text(0), QStringLiteral("It's new"));
         QVERIFY(record_modified(f, position));
+        // Only the user's own name goes into the settings, once, and never empty.
+        QCOMPARE(names_set, user ? QStringList{QStringLiteral("It's new")} : QStringList{});
         f.restart();
         QVERIFY(f.item("It's new"));
     }
@@ -236,6 +244,8 @@ private:
         const RecordRef ref = record_at_position(*f.ws, position);
         const RecordLists& l = f.store->lists;
         switch (ref.kind) {
+        case RecordKind::User:
+            return l.users[ref.index].modified;
         case RecordKind::Client:
             return l.clients[ref.index].modified;
         case RecordKind::Objective:

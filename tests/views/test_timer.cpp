@@ -40,6 +40,17 @@ enum class Refusal {
     DeleteEntryRunning
 };
 
+// The first cell of the first row of a query on the fixture's own connection, as a number.
+int count_rows(ViewsFixture& f, const std::string& query) {
+    if (f.store->db.query_table(query) != 0 || f.store->db.row_count() < 1)
+        return -1;
+    return std::stoi(f.store->db.cell_text(1, 0));
+}
+
+QString duration(int seconds) {
+    return QString::fromStdString(format_duration(seconds));
+}
+
 } // namespace
 
 class TimerTest : public QObject {
@@ -171,32 +182,138 @@ private slots:
         QCOMPARE(f.entries_of("T").at(0).Time, 3600);
     }
 
-    void an_entry_keeps_its_day_past_midnight_and_a_new_day_gets_a_new_entry() {
+    // The seconds after 00:00 go to the new day's entry, made at that moment (its row is in the
+    // file at once), so no entry holds time of two days. A late run of ticks (the clock moved on
+    // several seconds at once) splits its seconds exactly: the second that ends at 00:00:00 is
+    // the old day's last.
+    void midnight_splits_the_seconds_data() {
+        QTest::addColumn<int>("start");   // seconds before midnight the timer starts
+        QTest::addColumn<int>("advance"); // seconds the clock moves before each run of ticks
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<int>("before"); // seconds in the old day's entry
+        QTest::addColumn<int>("after");  // in the new day's, -1 for no entry
+        QTest::newRow("a tick each second") << 10 << 1 << 20 << 10 << 10;
+        QTest::newRow("a late run over midnight") << 2 << 5 << 1 << 2 << 3;
+        QTest::newRow("late runs on both sides") << 7 << 3 << 4 << 7 << 5;
+        QTest::newRow("a run that ends at 00:00:00") << 5 << 5 << 1 << 5 << -1;
+        QTest::newRow("a run that starts at 00:00:00") << 5 << 5 << 2 << 5 << 5;
+    }
+    void midnight_splits_the_seconds() {
+        QFETCH(int, start);
+        QFETCH(int, advance);
+        QFETCH(int, runs);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        ViewsFixture f;
+        const OneObjective o(f);
+        f.clock.set_wall({2026, 12, 10, 23, 59, 60 - start});
+        toggle_timer(*f.ws, current_position(*f.ws));
+        for (int r = 0; r < runs; ++r) {
+            f.clock.advance_seconds(advance);
+            for (int behind = advance - 1; behind >= 0; --behind)
+                timer_tick(*f.ws, behind);
+        }
+        const std::vector<TimeEntry> entries = f.entries_of("T");
+        QCOMPARE(entries.size(), std::size_t(after < 0 ? 1 : 2));
+        QCOMPARE(entries.at(0).date, make_date(2026, 12, 10, 0, 0, 0));
+        QCOMPARE(entries.at(0).Time, before);
+        QCOMPARE(entries.at(0).timing, std::uint8_t(after < 0 ? 1 : 0));
+        if (after < 0)
+            return;
+        QCOMPARE(entries.at(1).date, make_date(2026, 12, 11, 0, 0, 0));
+        QCOMPARE(entries.at(1).Time, after);
+        QCOMPARE(entries.at(1).timing, std::uint8_t(1));
+        QVERIFY(task_named(f, "T").running);
+        QVERIFY(f.messages().isEmpty());
+        // The new row is in the file before any flush, as a timer start writes it.
+        QCOMPARE(count_rows(f, "SELECT count(*) FROM task_detail WHERE date = " +
+                                   std::to_string(make_date(2026, 12, 11, 0, 0, 0))),
+                 1);
+        // The task on show lists both days, the new one counting.
+        QCOMPARE(f.rows(), (QStringList{"10/12/2026|" + duration(before) + "|No|£36.00|" +
+                                            money(before / 100.0) + "|",
+                                        "11/12/2026|" + duration(after) + "|No|£36.00|" +
+                                            money(after / 100.0) + "|"}));
+        f.tick(1);
+        QCOMPARE(f.cell(1, 1), duration(after + 1));
+    }
+
+    // Across a rebuild after midnight (an insert restarts the running timers) and a new start of
+    // the program, the timer stays on the new day's entry: one entry per day.
+    void the_new_day_holds_after_a_rebuild_and_a_new_start() {
         ViewsFixture f;
         const OneObjective o(f);
         f.clock.set_wall({2026, 12, 10, 23, 59, 58});
         toggle_timer(*f.ws, current_position(*f.ws));
         f.tick(5);
-        QCOMPARE(f.entries_of("T").size(), std::size_t(1));
-        QCOMPARE(f.entries_of("T").at(0).date, make_date(2026, 12, 10, 0, 0, 0));
-        QCOMPARE(f.entries_of("T").at(0).Time, 5);
-
-        // An insert leaves the timer running into the same entry.
         f.select("U");
         new_item(*f.ws, f.position_of("O"));
         type_into(f.dialog(id::TaskDialog), id::TaskTitle, QStringLiteral("V"));
         click_button(f.dialog(id::TaskDialog), id::TaskOk);
-        QCOMPARE(f.entries_of("T").size(), std::size_t(1));
-        QVERIFY(task_named(f, "T").running);
-        // Stopped and started again, the timer takes today's entry: a new one.
-        toggle_timer(*f.ws, f.position_of("T (Running)"));
-        toggle_timer(*f.ws, f.position_of("T"));
-        QCOMPARE(f.entries_of("T").size(), std::size_t(2));
-        QCOMPARE(f.entries_of("T").at(1).date, make_date(2026, 12, 11, 0, 0, 0));
         QVERIFY(task_named(f, "T").running);
         f.tick(2);
-        QCOMPARE(f.entries_of("T").at(0).Time, 5);
-        QCOMPARE(f.entries_of("T").at(1).Time, 2);
+        QCOMPARE(f.entries_of("T").size(), std::size_t(2));
+        QCOMPARE(f.entries_of("T").at(0).Time, 2);
+        QCOMPARE(f.entries_of("T").at(1).Time, 5);
+
+        // The program ends and starts again at 08:00: no timer runs, the file holds both days.
+        f.restart();
+        QVERIFY(!task_named(f, "T").running);
+        f.clock.set_wall({2026, 12, 11, 8, 0, 0});
+        toggle_timer(*f.ws, f.position_of("T"));
+        f.tick(3);
+        QCOMPARE(f.entries_of("T").size(), std::size_t(2));
+        QCOMPARE(f.entries_of("T").at(0).Time, 2);
+        QCOMPARE(f.entries_of("T").at(1).Time, 8);
+    }
+
+    // When the database refuses the new day's entry at midnight, its seconds are counted into
+    // the entry being timed, which the flush writes, and one box says so. They move to the new
+    // day's entry once a later try (every 20 seconds) succeeds.
+    void seconds_refused_a_new_day_are_held_and_moved_later() {
+        ViewsFixture f;
+        const OneObjective o(f);
+        f.clock.set_wall({2026, 12, 10, 23, 59, 58});
+        toggle_timer(*f.ws, current_position(*f.ws));
+        QCOMPARE(f.store->db.execute("CREATE TRIGGER refuse BEFORE INSERT ON task_detail "
+                                     "BEGIN SELECT RAISE(ABORT, 'no'); END"),
+                 0);
+        f.tick(10); // 00:00:08
+        QCOMPARE(f.messages(), QStringList{"Could not write to Database"});
+        QCOMPARE(f.entries_of("T").size(), std::size_t(1));
+        QCOMPARE(f.entries_of("T").at(0).Time, 10);
+        flush_records(*f.ws);
+        QCOMPARE(count_rows(f, "SELECT time FROM task_detail"), 10);
+
+        QCOMPARE(f.store->db.execute("DROP TRIGGER refuse"), 0);
+        f.tick(12); // 00:00:20: the next try is not due yet
+        QCOMPARE(f.entries_of("T").size(), std::size_t(1));
+        f.tick(1); // 00:00:21
+        QCOMPARE(f.entries_of("T").size(), std::size_t(2));
+        QCOMPARE(f.entries_of("T").at(0).Time, 2);
+        QCOMPARE(f.entries_of("T").at(1).Time, 21);
+        QCOMPARE(f.messages(), QStringList{"Could not write to Database"});
+        flush_records(*f.ws);
+        QCOMPARE(count_rows(f, "SELECT sum(time) FROM task_detail"), 23);
+        QCOMPARE(count_rows(f, "SELECT time FROM task_detail WHERE date = " +
+                                   std::to_string(make_date(2026, 12, 10, 0, 0, 0))),
+                 2);
+
+        // Stopped while held, the seconds stay where they are counted: on the earlier day.
+        ViewsFixture g;
+        const OneObjective p(g);
+        g.clock.set_wall({2026, 12, 10, 23, 59, 58});
+        toggle_timer(*g.ws, current_position(*g.ws));
+        QCOMPARE(g.store->db.execute("CREATE TRIGGER refuse BEFORE INSERT ON task_detail "
+                                     "BEGIN SELECT RAISE(ABORT, 'no'); END"),
+                 0);
+        g.tick(5);
+        stop_all_timers(*g.ws);
+        QCOMPARE(g.store->db.execute("DROP TRIGGER refuse"), 0);
+        g.tick(30);
+        QCOMPARE(g.entries_of("T").size(), std::size_t(1));
+        QCOMPARE(g.entries_of("T").at(0).Time, 5);
+        QVERIFY(g.ws->held_seconds.empty());
     }
 
     void entry_times_data() {
