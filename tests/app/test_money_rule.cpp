@@ -113,7 +113,7 @@ QString acme_figures(AppFixture& f, Where where) {
         const QList<QByteArray> fields = lines[i].trimmed().split(',');
         if (fields.size() != 10)
             continue;
-        const std::int64_t cents = fields[9].replace(".", "").toLongLong();
+        const std::int64_t cents = QByteArray(fields[9]).replace(".", "").toLongLong();
         seconds += fields[6].toLongLong();
         earned += cents;
         if (fields[7] == "yes")
