@@ -220,7 +220,13 @@ bool Application::start() {
                 period_report_->time_recorded();
             away_->after_tick();
         },
-        [this] { flush_records(workspace_); }, [this] { refresh_status_icons(workspace_); });
+        [this] {
+            if (read_only_)
+                say_read_only_once();
+            else
+                flush_records(workspace_);
+        },
+        [this] { refresh_status_icons(workspace_); });
 
     back_up_before_first_write();
     open_database_file(*this, database_path_);
@@ -320,11 +326,31 @@ void Application::back_up_before_first_write() {
     if (!store_.db.engine_loaded() ||
         lock_.take(database_path_) == DatabaseLock::Outcome::HeldElsewhere)
         return;
+    const QString folder = backups_folder();
+    remove_backup_leftovers(database_path_, folder);
+    const WallTime today = workspace_.clock.wall_now();
     QString why;
-    if (!make_daily_backup(store_.db, database_path_, backups_folder(), workspace_.clock.wall_now(),
-                           &why))
-        std::fprintf(stderr, "olvessa: no backup of %s today: %s\n", qPrintable(database_path_),
-                     qPrintable(why));
+    if (!make_daily_backup(store_.db, database_path_, folder, today, &why))
+        note_backup_failure(today, why);
+}
+
+void Application::note_backup_failure(const WallTime& today, const QString& why) {
+    // Said once a day for each database: a folder that stays unwritable is no news at every
+    // start.
+    const QString noted = QStringLiteral("%1-%2-%3 %4")
+                              .arg(today.year, 4, 10, QLatin1Char('0'))
+                              .arg(today.month, 2, 10, QLatin1Char('0'))
+                              .arg(today.day, 2, 10, QLatin1Char('0'))
+                              .arg(database_path_hash(database_path_));
+    const QString key = QStringLiteral("Backup Failure Noted");
+    if (QString::fromStdString(get_setting(settings_key_, key)) == noted)
+        return;
+    set_setting(settings_key_, key, noted.toStdString(), SettingType::Text, guarded_prompter_);
+    std::fprintf(stderr, "olvessa: no backup of %s today: %s\n", qPrintable(database_path_),
+                 qPrintable(why));
+    if (main_window_)
+        main_window_->show_note(QStringLiteral("No backup of %1 today: %2")
+                                    .arg(QFileInfo(database_path_).fileName(), why));
 }
 
 void Application::handle_event(const Event& event) {
@@ -332,6 +358,7 @@ void Application::handle_event(const Event& event) {
         return;
     if (event.type != EventType::Close) {
         dispatch_event(*this, event);
+        say_read_only_once();
         return;
     }
     Jobs::Busy busy(jobs_);
@@ -369,9 +396,63 @@ void Application::close_and_end(FlushFailures failures) {
         keep_main_window(settings_key_, *main_window_, workspace_, database_path_);
     if (period_report_)
         keep_period_report_size(settings_key_, period_report_->size());
+    if (read_only_ && failures == FlushFailures::Shown)
+        settle_read_only_changes(QStringLiteral("Exit and Discard Changes"));
     save_sequence(*this, failures);
     store_.db.close_current_database();
     end(0);
+}
+
+void Application::database_opened() {
+    read_only_ = store_.db.has_current_database() && store_.db.current_read_only();
+    read_only_told_ = false;
+    if (main_window_)
+        main_window_->setWindowTitle(database_window_title(database_path_) +
+                                     (read_only_ ? QStringLiteral(" (read-only)") : QString()));
+}
+
+void Application::say_read_only_once() {
+    if (!read_only_ || read_only_told_ || ending_ || !has_unsaved_records(store_))
+        return;
+    read_only_told_ = true;
+    guarded_prompter_.message(
+        main_window_.get(), QStringLiteral("Read-only Database"),
+        QStringLiteral("%1 is read-only: changes cannot be written to it.\nThey are kept until "
+                       "you exit. To keep them, use File > Save As to save them in another file.")
+            .arg(QDir::toNativeSeparators(database_path_)));
+}
+
+void Application::settle_read_only_changes(const QString& discard_button) {
+    store_notes(workspace_, workspace_.state.previous_selection);
+    // This box says it all: the one of the first edit is not shown on top of it.
+    read_only_told_ = true;
+    while (read_only_ && !ending_ && has_unsaved_records(store_)) {
+        const int choice = guarded_prompter_.choose(
+            main_window_.get(), QStringLiteral("Read-only Database"),
+            QStringLiteral("%1 is read-only: your changes have not been written to it.\nSave them "
+                           "as another database file, or discard them.")
+                .arg(QDir::toNativeSeparators(database_path_)),
+            {QStringLiteral("Save As…"), discard_button}, 0, 0);
+        if (choice == 0) {
+            save_database_as(*this);
+            continue;
+        }
+        break;
+    }
+    if (!read_only_)
+        return;
+    // Discarded: the lists keep what is shown, but nothing counts as waiting to be written.
+    const auto discard = [](auto& list) {
+        for (auto& record : list)
+            record.modified = false;
+    };
+    RecordLists& lists = store_.lists;
+    discard(lists.users);
+    discard(lists.clients);
+    discard(lists.projects);
+    discard(lists.objectives);
+    discard(lists.tasks);
+    discard(lists.entries);
 }
 
 void Application::abandon() {

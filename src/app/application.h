@@ -78,6 +78,16 @@ public:
     // The program that shows the user guide's PDF file: "xdg-open".
     const QString& guide_launcher() const { return guide_launcher_; }
     void set_guide_launcher(const QString& program) { guide_launcher_ = program; }
+    // True while the open database cannot be written (the store says so when it opens): the
+    // title ends with "(read-only)" and the changes stay in the lists.
+    bool read_only() const { return read_only_; }
+    // Takes the state of the database just opened: read-only or not, and the title saying so.
+    void database_opened();
+    // Changes a read-only database cannot hold: a box offers Save As to a file of the user's, or
+    // to go on without them (the button says so). Returns once they are saved or discarded.
+    void settle_read_only_changes(const QString& discard_button);
+    // A daily backup that failed: one note in the status bar and the log, once a day.
+    void note_backup_failure(const WallTime& today, const QString& why);
     // The database named on the command line, opened at start in place of the remembered one.
     void set_database_argument(const QString& path) { database_argument_ = path; }
 
@@ -99,6 +109,7 @@ private:
     void close_and_end(FlushFailures failures);
     void choose_database_argument();
     void back_up_before_first_write();
+    void say_read_only_once();
     void end(int code);
     void close_modal_windows();
     // At rest while no clock is on show (the window minimised) and no task is timed.
@@ -124,6 +135,8 @@ private:
     RunningDisplay* running_display_ = nullptr;
     bool keep_in_tray_ = false;
     bool ending_ = false;
+    bool read_only_ = false;
+    bool read_only_told_ = false;
     bool finished_ = false;
     bool termination_pending_ = false;
     int exit_code_ = 0;

@@ -32,8 +32,8 @@ bool lock_database(Application& app, const QString& path) {
 }
 
 // Loads the records of the open database, builds the tree and shows the remembered item. A file
-// that cannot be read is closed and said so once the tree is empty.
-void show_database_records(Application& app, const QString& path) {
+// that cannot be read is closed and said so once the tree is empty. True when the records loaded.
+bool show_database_records(Application& app, const QString& path) {
     Store& store = app.store();
     Workspace& ws = app.workspace();
     // A large file takes a while to read: the load shows its progress, and a cancel leaves
@@ -73,6 +73,7 @@ void show_database_records(Application& app, const QString& path) {
     if (!users_row_written)
         app.prompter().message(app.main_window(), kError,
                                QStringLiteral("Could not write to Database"));
+    return readable;
 }
 
 } // namespace
@@ -115,20 +116,21 @@ void open_database_file(Application& app, const QString& path) {
         if (opened) {
             show_database_records(app, shown);
             QString why;
+            const WallTime today = ws.clock.wall_now();
             if (!store.lists.users.empty() &&
-                !make_daily_server_backup(store.lists, shown, backups_folder(), ws.clock.wall_now(),
-                                          &why))
-                std::fprintf(stderr, "olvessa: no backup of %s today: %s\n", qPrintable(shown),
-                             qPrintable(why));
+                !make_daily_server_backup(store.lists, shown, backups_folder(), today, &why))
+                app.note_backup_failure(today, why);
         } else {
             store.lists.clear_tables();
             store.structure_changed();
             rebuild_tree(ws, -1);
             refresh_twice();
         }
-        // Remembered without any password.
-        set_setting(app.settings_key(), QStringLiteral("Default Database"), shown.toStdString(),
-                    SettingType::Text, app.prompter(), app.main_window());
+        app.database_opened();
+        // Remembered without any password, and only once it opened.
+        if (opened)
+            set_setting(app.settings_key(), QStringLiteral("Default Database"),
+                        shown.toStdString(), SettingType::Text, app.prompter(), app.main_window());
         return;
     }
     if (!lock_database(app, path)) {
@@ -145,14 +147,18 @@ void open_database_file(Application& app, const QString& path) {
 
     void* handle = store.db.open_database(path.toStdString());
     app.set_database_path(path);
+    bool opened = false;
     if (handle)
-        show_database_records(app, path);
+        opened = show_database_records(app, path);
     else
         refresh_twice();
-    // Written once the lists and the tree hold the new file: a failure box waits at a point
-    // where the jobs may run.
-    set_setting(app.settings_key(), QStringLiteral("Default Database"), path.toStdString(),
-                SettingType::Text, app.prompter(), app.main_window());
+    // Only a file whose records loaded is opened again at the next start. Written once the
+    // lists and the tree hold the new file: a failure box waits at a point where the jobs may
+    // run.
+    app.database_opened();
+    if (opened)
+        set_setting(app.settings_key(), QStringLiteral("Default Database"), path.toStdString(),
+                    SettingType::Text, app.prompter(), app.main_window());
 }
 
 void new_database(Application& app) {
@@ -166,6 +172,8 @@ void new_database(Application& app) {
     if (!name.endsWith(QStringLiteral(".db"), Qt::CaseSensitive))
         name += QStringLiteral(".db");
 
+    if (app.read_only())
+        app.settle_read_only_changes(QStringLiteral("Discard Changes"));
     // What the periodic flush has not written yet, and the notes typed for the item on show,
     // belong to the old file.
     store_notes(ws, ws.state.previous_selection);

@@ -9,10 +9,10 @@ namespace olv {
 class Application;
 struct Store;
 
-// Makes the file the current database: locks it, remembers it as "Default Database", loads
-// every record, builds the tree and shows the remembered item. A missing or empty file gets the
-// schema and the users row first; a file that cannot be read is reported and left untouched.
-// When another window holds the file the program ends without touching it.
+// Makes the file the current database: locks it, loads every record, builds the tree, shows the
+// remembered item and, once the records loaded, remembers it as "Default Database". A missing or
+// empty file gets the schema and the users row first; a file that cannot be read is reported and
+// left untouched. When another window holds the file the program ends without touching it.
 void open_database_file(Application& app, const QString& path);
 
 // File > New: asks for a file name (".db" appended unless it ends in exactly ".db"; a name in a

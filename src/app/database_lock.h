@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Olvessa.project developers
 #pragma once
-// One program per database file: a lock file "<database>.lock" beside it. A lock left by a
-// process that has died is taken over.
+// One program per database file: a lock file "<database>.lock" beside the file itself (symlinks
+// followed), and a lock on the file that every hard link to it shares. A lock left by a process
+// that has died is taken over.
 #include <QString>
 #include <memory>
 
@@ -27,13 +28,14 @@ public:
     // this program holds already stays locked.
     Outcome take(const QString& database_path);
     void release();
-    // The locked database, empty when none.
+    // The locked database (symlinks resolved), empty when none.
     const QString& database_path() const { return path_; }
 
     static QString lock_file_name(const QString& database_path);
 
 private:
     std::unique_ptr<QLockFile> lock_;
+    int file_fd_ = -1; // the database file, holding the lock that hard links share
     QString path_;
 };
 

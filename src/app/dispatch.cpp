@@ -111,6 +111,7 @@ void open_period_report(Application& app) {
     }
     auto* window = new PeriodReportWindow(ws, record, app.main_window());
     window->post_event = [&app](const Event& event) { app.handle_event(event); };
+    window->open_database = [&app] { return app.database_path(); };
     window->settings_key = app.settings_key();
     app.set_period_report(window);
     // Its last size, centred over the main window and wholly on that window's screen.
@@ -313,6 +314,13 @@ void show_context_menu(Application& app, std::int32_t position, QPoint pointer) 
 void save_sequence(Application& app, FlushFailures failures) {
     Workspace& ws = app.workspace();
     keep_typed_notes(ws);
+    if (app.read_only()) {
+        // Nothing can be written there: the changes stay in the lists, where Save As finds them.
+        if (failures == FlushFailures::ToStandardError && has_unsaved_records(app.store()))
+            std::fprintf(stderr, "Olvessa.project: %s is read-only: changes not written\n",
+                         qUtf8Printable(app.database_path()));
+        return;
+    }
     auto& users = app.store().lists.users;
     if (!users.empty()) {
         users.front().user_View = current_position(ws);

@@ -4,14 +4,13 @@
 
 #include "app/settings_store.h"
 #include "common/civil.h"
+#include "common/user_file.h"
 #include "reports/csv_export.h"
 #include "reports/period.h"
 #include "store/operations.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <optional>
 #include <ostream>
@@ -208,13 +207,13 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
         }
         return export_exit::Ok;
     }
-    std::ofstream file(request->file, std::ios::binary | std::ios::trunc);
-    if (file)
-        write_csv(file, store, entries);
-    file.close();
-    if (!file) {
-        std::remove(request->file.c_str());
-        err << "olvessa: could not write " << request->file << "\n";
+    // Neither the database read nor the one the program opens by default may be written over.
+    const std::vector<std::string> databases = {
+        database, get_setting(settings_file(), QStringLiteral("Default Database"))};
+    const UserFileResult written =
+        write_user_file(request->file, databases, csv_file_rows(store, entries));
+    if (written.status != UserFileStatus::Written) {
+        err << "olvessa: " << written.message << "\n";
         return export_exit::Unreadable;
     }
     return export_exit::Ok;

@@ -22,7 +22,8 @@ inline constexpr std::string_view kExportCsvUsage =
 // Exit codes of the command.
 namespace export_exit {
 constexpr int Ok = 0;
-constexpr int Unreadable = 1; // the database (or the output file) could not be read or written
+constexpr int Unreadable = 1; // the database could not be read, or the file not written (or it
+                              // would have overwritten a database or named a folder)
 constexpr int BadArguments = 2;
 } // namespace export_exit
 

@@ -5,7 +5,9 @@
 #include "app/application.h"
 #include "app/database_files.h"
 #include "app/dispatch.h"
+#include "app/settings_store.h"
 #include "store/operations.h"
+#include "views/details.h"
 #include "views/progress.h"
 #include "views/tree.h"
 
@@ -46,6 +48,45 @@ bool lock_target(Application& app, const QString& path) {
         return true;
     app.prompter().message(app.main_window(), kError, database_in_use_text());
     return false;
+}
+
+// Save As of a database that cannot be written: the file as it is, then the changes it could not
+// take go into the copy, which becomes the open database. The lists and the running clocks go on
+// as they are.
+void save_read_only_as(Application& app, const QString& path, const QString& old_path) {
+    Store& store = app.store();
+    Workspace& ws = app.workspace();
+    if (!store.db.has_current_database()) {
+        say_unreadable(app, old_path);
+        return;
+    }
+    if (!lock_target(app, path))
+        return;
+    const bool replacing = QFileInfo::exists(path);
+    const auto failed = [&] {
+        app.prompter().message(app.main_window(), kError,
+                               QStringLiteral("Could not write to Database\n") + path);
+    };
+    if (!AccessLayer::succeeded(store.db.copy_current_database(path.toStdString()))) {
+        if (!replacing)
+            QFile::remove(path);
+        app.lock().take(old_path);
+        failed();
+        return;
+    }
+    if (!store.db.open_database(path.toStdString())) {
+        // The old file stays open in its place (opening closes it only on success).
+        app.lock().take(old_path);
+        failed();
+        return;
+    }
+    app.set_database_path(path);
+    app.database_opened();
+    store_notes(ws, ws.state.previous_selection);
+    save_sequence(app);
+    if (!app.read_only() && !has_unsaved_records(store))
+        set_setting(app.settings_key(), QStringLiteral("Default Database"), path.toStdString(),
+                    SettingType::Text, app.prompter(), app.main_window());
 }
 
 } // namespace
@@ -111,6 +152,8 @@ bool has_unsaved_records(const Store& store) {
 }
 
 void open_database(Application& app) {
+    if (app.read_only())
+        app.settle_read_only_changes(QStringLiteral("Discard Changes"));
     const QString name = app.prompter().open_file_name(
         app.main_window(), QStringLiteral("Olvessa.Project Open Database"),
         folder_of(app.database_path()), kFilter);
@@ -171,10 +214,16 @@ void save_database_as(Application& app) {
         return;
 
     Store& store = app.store();
-    save_sequence(app);
-    // Changes a server could not take (its connection lost, or another machine holding it)
-    // are what Save As to a file rescues: the copy is written from the records in memory.
+    // Changes a server could not take (its connection lost, another machine holding it, or
+    // opened read-only) are what Save As to a file rescues: the copy is written from the
+    // records in memory.
     const bool from_server = store.db.engine_kind() == EngineKind::PostgreSQL;
+    if (app.read_only() && !from_server) {
+        save_read_only_as(app, path, old_path);
+        return;
+    }
+    if (!app.read_only())
+        save_sequence(app);
     if (has_unsaved_records(store) && !from_server)
         return;
     if (!store.db.has_current_database()) {

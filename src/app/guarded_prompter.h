@@ -34,6 +34,13 @@ public:
         Jobs::ModalWait wait(jobs_);
         return inner_.save_file_name(parent, title, folder, name, filter);
     }
+    QString export_file_name(QWidget* parent, const QString& title, const QString& folder,
+                             const QString& name, const QString& filter) override {
+        if (ending_)
+            return {};
+        Jobs::ModalWait wait(jobs_);
+        return inner_.export_file_name(parent, title, folder, name, filter);
+    }
     bool choose_printer(QWidget* parent, QPrinter& printer) override {
         if (ending_)
             return false;

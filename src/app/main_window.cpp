@@ -361,6 +361,20 @@ void MainWindow::changeEvent(QEvent* event) {
         on_window_state();
 }
 
+void MainWindow::show_note(const QString& text) {
+    if (!note_) {
+        note_ = new QLabel(this);
+        note_->setObjectName(QStringLiteral("statusNote"));
+        statusBar()->addPermanentWidget(note_);
+    }
+    note_->setText(text);
+    note_->setToolTip(text);
+}
+
+QString MainWindow::note() const {
+    return note_ ? note_->text() : QString();
+}
+
 std::unique_ptr<MainWindow> build_main_window(Workspace& ws) {
     auto window = std::make_unique<MainWindow>();
     ws.main_window = window.get();

@@ -19,6 +19,8 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+class QLabel;
+
 namespace olv {
 
 struct Workspace;
@@ -53,6 +55,11 @@ public:
     // Places splitter 70 at (0, 90), as wide as the window and 134 pixels shorter than it.
     void fit_splitters();
 
+    // A note at the right of the status bar that stays beside the clock until the window
+    // closes; it asks nothing. Empty when none was shown.
+    void show_note(const QString& text);
+    QString note() const;
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +77,7 @@ private:
     QTextEdit* notes_ = nullptr;
     QSplitter* splitter69_ = nullptr;
     QSplitter* splitter70_ = nullptr;
+    QLabel* note_ = nullptr;
     std::map<int, QAction*> menu_items_;
     std::map<int, QMenu*> popups_;
     int chosen_popup_item_ = 0;

@@ -5,6 +5,7 @@
 #include "app/long_work.h"
 #include "app/period_models.h"
 #include "app/window_memory.h"
+#include "common/user_file.h"
 #include "print/page.h"
 #include "print/period_page.h"
 #include "print/print_job.h"
@@ -34,7 +35,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -484,75 +484,50 @@ QString PeriodReportWindow::export_file_name() const {
     return QStringLiteral("%1-%2-%3.csv").arg(scope, first.toString(iso), last.toString(iso));
 }
 
-namespace {
-
-enum class Written { Done, Failed, Cancelled };
-
-// The CSV of the listing into the named file: a temporary file beside it takes the rows and
-// replaces the file only once complete, so a failure or a cancel leaves the old file as it was.
-Written write_listing_csv(QWidget* window, const Store& store, const PeriodListing& listing,
-                          const QString& name) {
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return Written::Failed;
-    const std::size_t count = listing.positions.size();
-    LongWork work(window, QStringLiteral("Exporting %1 entries…").arg(count), count);
-    CsvRows rows(store);
-    std::string& buffer = rows.text();
-    buffer.reserve(CsvRows::kChunk + 1024);
-    const auto write_out = [&] {
-        const bool ok = file.write(buffer.data(), static_cast<qint64>(buffer.size())) ==
-                        static_cast<qint64>(buffer.size());
-        buffer.clear();
-        return ok;
-    };
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i % 8192 == 0 && !work.step(i)) {
-            file.cancelWriting();
-            return Written::Cancelled;
-        }
-        rows.add(listing_entry(store, listing, i));
-        if (buffer.size() >= CsvRows::kChunk && !write_out())
-            return Written::Failed;
-    }
-    if (!work.step(count)) {
-        file.cancelWriting();
-        return Written::Cancelled;
-    }
-    if (!write_out() || !file.commit())
-        return Written::Failed;
-    return Written::Done;
-}
-
-} // namespace
-
 void PeriodReportWindow::export_csv() {
     bring_up_to_date();
     QString folder = settings_key.isEmpty() ? QString() : kept_export_folder(settings_key);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::currentPath();
     QString name =
-        ws_.prompter.save_file_name(this, QStringLiteral("Export CSV"), folder, export_file_name(),
-                                    QStringLiteral("CSV files (*.csv)"));
+        ws_.prompter.export_file_name(this, QStringLiteral("Export CSV"), folder,
+                                      export_file_name(), QStringLiteral("CSV files (*.csv)"));
     if (name.isEmpty())
         return;
-    if (QFileInfo(name).suffix().isEmpty())
+    if (QFileInfo(name).suffix().isEmpty()) {
         name += QStringLiteral(".csv");
-    const Written outcome = write_listing_csv(this, ws_.store, listing_, name);
-    if (outcome == Written::Failed)
-        show_error(ws_, QStringLiteral("Could not write %1").arg(name));
-    if (outcome != Written::Done)
+        // The dialog asked about the name as typed, not about this one.
+        if (QFileInfo::exists(name) &&
+            !ws_.prompter.confirm(this, QStringLiteral("Export CSV"),
+                                  QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                      .arg(QDir::toNativeSeparators(name))))
+            return;
+    }
+    std::vector<std::string> databases;
+    if (open_database)
+        databases.push_back(QFile::encodeName(open_database()).toStdString());
+    const std::size_t count = listing_.positions.size();
+    LongWork work(this, QStringLiteral("Exporting %1 entries…").arg(count), count);
+    const UserFileResult written =
+        write_user_file(QFile::encodeName(name).toStdString(), databases,
+                        csv_file_rows(ws_.store, listing_),
+                        [&work](std::size_t done, std::size_t) { return work.step(done); });
+    if (written.status == UserFileStatus::Cancelled)
         return;
-    const QFileInfo written(name);
+    if (written.status != UserFileStatus::Written) {
+        show_error(ws_, QString::fromLocal8Bit(written.message));
+        return;
+    }
+    const QFileInfo file(name);
     if (!settings_key.isEmpty())
-        keep_export_folder(settings_key, written.absolutePath());
+        keep_export_folder(settings_key, file.absolutePath());
     const auto n = static_cast<qlonglong>(listing_.positions.size());
     if (ws_.status_bar)
         ws_.status_bar->showMessage(
             QStringLiteral("Exported %1 %2 to %3")
                 .arg(QLocale(QLocale::English).toString(n),
                      n == 1 ? QStringLiteral("entry") : QStringLiteral("entries"),
-                     QDir::toNativeSeparators(written.absoluteFilePath())));
+                     QDir::toNativeSeparators(file.absoluteFilePath())));
 }
 
 bool PeriodReportWindow::write_marks(const std::vector<Key>& keys, bool billed) {

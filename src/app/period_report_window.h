@@ -44,6 +44,8 @@ public:
 
     // Buttons raise control events of window 140 through this; the shell dispatches them.
     std::function<void(const Event&)> post_event;
+    // The path of the open database, which an export never writes over.
+    std::function<QString()> open_database;
     // The settings file that keeps the window's size and the last export folder; none: nothing
     // is kept.
     QString settings_key;

@@ -3,6 +3,7 @@
 #include "reports/csv_export.h"
 
 #include "common/civil.h"
+#include "reports/period_listing.h"
 
 #include <charconv>
 
@@ -162,8 +163,9 @@ void CsvRows::add(const PeriodEntry& e) {
     buffer += "\r\n";
 }
 
-void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries) {
-    CsvRows rows(store);
+namespace {
+
+void write_rows(std::ostream& out, CsvRows& rows, std::span<const PeriodEntry> entries) {
     std::string& buffer = rows.text();
     buffer.reserve(CsvRows::kChunk + 1024);
     for (const PeriodEntry& e : entries) {
@@ -174,6 +176,54 @@ void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEn
         }
     }
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    buffer.clear();
+}
+
+} // namespace
+
+void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries) {
+    CsvRows rows(store);
+    write_rows(out, rows, entries);
+}
+
+void write_csv_rows(std::ostream& out, const Store& store, std::span<const PeriodEntry> entries) {
+    CsvRows rows(store);
+    rows.text().clear();
+    write_rows(out, rows, entries);
+}
+
+FileRows csv_file_rows(const Store& store, const std::vector<PeriodEntry>& entries) {
+    // One set of name fields serves every batch.
+    auto csv = std::make_shared<CsvRows>(store);
+    csv->text().clear();
+    FileRows rows;
+    rows.count = entries.size();
+    rows.head = [](std::ostream& out) { out << kCsvHeader; };
+    rows.write = [csv, &entries](std::ostream& out, std::size_t first, std::size_t last) {
+        write_rows(out, *csv, std::span<const PeriodEntry>(entries).subspan(first, last - first));
+    };
+    return rows;
+}
+
+FileRows csv_file_rows(const Store& store, const PeriodListing& listing) {
+    auto csv = std::make_shared<CsvRows>(store);
+    csv->text().clear();
+    FileRows rows;
+    rows.count = listing.positions.size();
+    rows.head = [](std::ostream& out) { out << kCsvHeader; };
+    rows.write = [csv, &store, &listing](std::ostream& out, std::size_t first, std::size_t last) {
+        std::string& buffer = csv->text();
+        for (std::size_t i = first; i < last; ++i) {
+            csv->add(listing_entry(store, listing, i));
+            if (buffer.size() >= CsvRows::kChunk) {
+                out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+                buffer.clear();
+            }
+        }
+        out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        buffer.clear();
+    };
+    return rows;
 }
 
 } // namespace olv

@@ -3,16 +3,20 @@
 #pragma once
 // The time entries of a period as CSV (RFC 4180) for a spreadsheet or an invoicing tool: UTF-8,
 // CRLF line ends, a header row, one row per entry.
+#include "common/user_file.h"
 #include "reports/period.h"
 
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace olv {
+
+struct PeriodListing;
 
 inline constexpr std::string_view kCsvHeader =
     "Date,Client,Project,Objective,Task,Time,Seconds,Billed,Rate,Amount\r\n";
@@ -51,5 +55,11 @@ private:
 };
 
 void write_csv(std::ostream& out, const Store& store, const std::vector<PeriodEntry>& entries);
+// The rows alone, without the header.
+void write_csv_rows(std::ostream& out, const Store& store, std::span<const PeriodEntry> entries);
+// The CSV as rows of a file the user names; the store and the entries must outlive it.
+FileRows csv_file_rows(const Store& store, const std::vector<PeriodEntry>& entries);
+// The same for a period listing; the store and the listing must outlive it.
+FileRows csv_file_rows(const Store& store, const PeriodListing& listing);
 
 } // namespace olv

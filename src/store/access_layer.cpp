@@ -14,8 +14,10 @@
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <limits>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -45,6 +47,8 @@ struct Engine {
     decltype(&::sqlite3_last_insert_rowid) last_insert_rowid = nullptr;
     decltype(&::sqlite3_get_autocommit) get_autocommit = nullptr;
     decltype(&::sqlite3_busy_timeout) busy_timeout = nullptr;
+    decltype(&::sqlite3_db_readonly) db_readonly = nullptr;
+    decltype(&::sqlite3_db_filename) db_filename = nullptr;
     // Typed reading.
     decltype(&::sqlite3_column_int64) column_int64 = nullptr;
     decltype(&::sqlite3_column_double) column_double = nullptr;
@@ -149,6 +153,7 @@ struct DatabaseSlot {
     std::unique_ptr<ServerConnection> server; // instead of the handle, for a server
     std::string location;                     // without a password
     bool wants_lock = false;                  // held the server's lock: retaken on reconnect
+    bool read_only = false;                   // opened read-only on purpose
 
     bool open() const { return handle || server; }
     const void* id() const { return handle ? static_cast<const void*>(handle) : server.get(); }
@@ -556,6 +561,8 @@ void* AccessLayer::load_engine(const std::string& name) {
     resolve(library, "sqlite3_last_insert_rowid", e.last_insert_rowid);
     resolve(library, "sqlite3_get_autocommit", e.get_autocommit);
     resolve(library, "sqlite3_busy_timeout", e.busy_timeout);
+    resolve(library, "sqlite3_db_readonly", e.db_readonly);
+    resolve(library, "sqlite3_db_filename", e.db_filename);
     resolve(library, "sqlite3_errcode", e.errcode);
     resolve(library, "sqlite3_backup_init", e.backup_init);
     resolve(library, "sqlite3_backup_step", e.backup_step);
@@ -827,6 +834,26 @@ bool AccessLayer::in_transaction() const {
     return s.engine.get_autocommit(s.current_handle) == 0;
 }
 
+bool AccessLayer::current_read_only() const {
+    const State& s = *state_;
+    if (const DatabaseSlot* slot = s.current_slot(); slot && slot->read_only)
+        return true;
+    if (!s.current_handle)
+        return false;
+    // A read-only file or mount: the engine fell back to reading.
+    if (s.engine.db_readonly && s.engine.db_readonly(s.current_handle, "main") == 1)
+        return true;
+    // A folder that takes no new file: the engine's journal, and with it every write, fails.
+    const char* file =
+        s.engine.db_filename ? s.engine.db_filename(s.current_handle, "main") : nullptr;
+    if (!file || !*file)
+        return false;
+    std::string folder(file);
+    const std::size_t slash = folder.find_last_of('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
 int AccessLayer::copy_database(const std::string& source, const std::string& target) {
     State& s = *state_;
     if (!s.library) {
@@ -910,7 +937,10 @@ bool AccessLayer::lock_lost() const {
 }
 
 int AccessLayer::set_read_only() {
-    return execute(read_only_sql(engine_kind()));
+    const int rc = execute(read_only_sql(engine_kind()));
+    if (DatabaseSlot* slot = state_->current_slot(); slot && succeeded(rc))
+        slot->read_only = true;
+    return rc;
 }
 
 void AccessLayer::set_server_patience(int answer_timeout_ms, bool reconnect) {

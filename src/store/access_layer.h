@@ -75,6 +75,9 @@ public:
     // True while a transaction is open on the current database (the engine is not in
     // autocommit mode).
     bool in_transaction() const;
+    // True when the current database cannot be written: the engine opened it read-only (a
+    // read-only file or mount), or its folder takes no new file (the engine's journal).
+    bool current_read_only() const;
 
     // Copies the database file `source` into `target` (created when missing, replaced when
     // there) with the engine's online backup; the source is opened read-only. Engine result

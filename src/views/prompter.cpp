@@ -35,17 +35,31 @@ int QtPrompter::choose(QWidget* parent, const QString& title, const QString& tex
     return index >= 0 ? index : cautious;
 }
 
-QString QtPrompter::save_file_name(QWidget* parent, const QString& title, const QString& folder,
-                                   const QString& name, const QString& filter) {
+namespace {
+
+QString ask_save_file_name(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& name, const QString& filter, bool confirm_overwrite) {
     QFileDialog dialog(parent, title, folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirm_overwrite);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString QtPrompter::save_file_name(QWidget* parent, const QString& title, const QString& folder,
+                                   const QString& name, const QString& filter) {
+    return ask_save_file_name(parent, title, folder, name, filter, false);
+}
+
+QString QtPrompter::export_file_name(QWidget* parent, const QString& title, const QString& folder,
+                                     const QString& name, const QString& filter) {
+    return ask_save_file_name(parent, title, folder, name, filter, true);
 }
 
 QString QtPrompter::open_file_name(QWidget* parent, const QString& title, const QString& folder,

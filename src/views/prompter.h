@@ -21,6 +21,12 @@ public:
     // The save-file dialog; an empty text when cancelled.
     virtual QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
                                    const QString& name, const QString& filter) = 0;
+    // The save-file dialog for a file written at the user's word: it asks before an existing
+    // file is replaced. An empty text when cancelled.
+    virtual QString export_file_name(QWidget* parent, const QString& title, const QString& folder,
+                                     const QString& name, const QString& filter) {
+        return save_file_name(parent, title, folder, name, filter);
+    }
     // The printer selection dialog; false when cancelled.
     virtual bool choose_printer(QWidget* parent, QPrinter& printer) = 0;
     // The open-file dialog for an existing file; an empty text when cancelled. A prompter that
@@ -48,6 +54,8 @@ public:
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
     QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& name, const QString& filter) override;
+    QString export_file_name(QWidget* parent, const QString& title, const QString& folder,
+                             const QString& name, const QString& filter) override;
     bool choose_printer(QWidget* parent, QPrinter& printer) override;
     QString open_file_name(QWidget* parent, const QString& title, const QString& folder,
                            const QString& filter) override;

@@ -7,7 +7,9 @@
 #include "test_registry.h"
 #include "views/tree.h"
 
+#include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryFile>
@@ -26,6 +28,16 @@ void write_file(const QString& file, const QByteArray& bytes) {
     QFile f(file);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+}
+
+// "<stem>-<hash>-<day>.db": the hash is the first 8 hex digits of the SHA-1 of the resolved path.
+QString backup_name(const QString& database, const QString& day) {
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(QFileInfo(database).canonicalFilePath().toUtf8(),
+                                 QCryptographicHash::Sha1)
+            .toHex()
+            .left(8));
+    return QFileInfo(database).completeBaseName() + "-" + hash + "-" + day + ".db";
 }
 
 QStringList clients_in(const QString& file) {
@@ -151,8 +163,9 @@ private slots:
         AppFixture f;
         f.prepare(one_of_each);
         QVERIFY(f.start());
-        const QString backup = f.backups_folder() + QStringLiteral("/default-2026-12-10.db");
-        QCOMPARE(files_in(f.backups_folder()), QStringList{"default-2026-12-10.db"});
+        const QString name = backup_name(f.default_db(), "2026-12-10");
+        const QString backup = f.backups_folder() + "/" + name;
+        QCOMPARE(files_in(f.backups_folder()), QStringList{name});
         QCOMPARE(clients_in(backup), QStringList{"Acme"});
 
         // The day's work goes to the database only; the copy keeps the morning's state.
@@ -177,16 +190,16 @@ private slots:
         // Later the same day: the morning's copy stays as it was.
         QVERIFY(f.start());
         f.app->close_main_window();
-        QCOMPARE(files_in(f.backups_folder()), QStringList{"default-2026-12-10.db"});
-        QCOMPARE(clients_in(f.backups_folder() + "/default-2026-12-10.db"), QStringList{"Acme"});
+        const QString tenth = backup_name(f.default_db(), "2026-12-10");
+        const QString eleventh = backup_name(f.default_db(), "2026-12-11");
+        QCOMPARE(files_in(f.backups_folder()), QStringList{tenth});
+        QCOMPARE(clients_in(f.backups_folder() + "/" + tenth), QStringList{"Acme"});
 
         // The next day gets its own.
         f.clock.set_wall({2026, 12, 11, 8, 30, 0});
         QVERIFY(f.start());
-        QCOMPARE(files_in(f.backups_folder()),
-                 (QStringList{"default-2026-12-10.db", "default-2026-12-11.db"}));
-        QCOMPARE(clients_in(f.backups_folder() + "/default-2026-12-11.db"),
-                 (QStringList{"Acme", "Later"}));
+        QCOMPARE(files_in(f.backups_folder()), (QStringList{tenth, eleventh}));
+        QCOMPARE(clients_in(f.backups_folder() + "/" + eleventh), (QStringList{"Acme", "Later"}));
     }
 
     void the_fourteen_newest_copies_of_each_database_are_kept() {
@@ -214,7 +227,9 @@ private slots:
         }
 
         QVERIFY(f.start());
-        QStringList expected = old.mid(2) + QStringList{"default-2026-12-10.db"} + others;
+        // Copies named the older way, without the path's hash, count among the 14.
+        QStringList expected =
+            old.mid(2) + QStringList{backup_name(f.default_db(), "2026-12-10")} + others;
         expected.sort();
         QCOMPARE(files_in(f.backups_folder()), expected);
         QCOMPARE(backups_of(f.default_db(), f.backups_folder()).size(), kBackupsKept + 1);
@@ -251,6 +266,81 @@ private slots:
         QCOMPARE(QFileInfo(f.backups_folder()).isDir() ? files_in(f.backups_folder())
                                                        : QStringList{},
                  QStringList{});
+    }
+
+    // work.db in two folders: each gets its own copy on the same day and its own series.
+    void two_databases_of_one_name_each_get_a_copy() {
+        AppFixture f;
+        const QString a = f.path(QStringLiteral("a/work.db"));
+        const QString b = f.path(QStringLiteral("b/work.db"));
+        QDir().mkpath(f.path(QStringLiteral("a")));
+        QDir().mkpath(f.path(QStringLiteral("b")));
+        f.make_database(a, "Ada", one_of_each);
+        f.make_database(b, "Bea");
+        f.write_settings(QStringLiteral("Ada"), a);
+        QVERIFY(f.start());
+        f.app->close_main_window();
+        f.write_settings(QStringLiteral("Ada"), b);
+        QVERIFY(f.start());
+        f.app->close_main_window();
+
+        const QString of_a = backup_name(a, "2026-12-10");
+        const QString of_b = backup_name(b, "2026-12-10");
+        QVERIFY(of_a != of_b);
+        QCOMPARE(files_in(f.backups_folder()), (QStringList{of_a, of_b}));
+        QCOMPARE(clients_in(f.backups_folder() + "/" + of_a), QStringList{"Acme"});
+        QCOMPARE(clients_in(f.backups_folder() + "/" + of_b), QStringList{});
+        QCOMPARE(backups_of(a, f.backups_folder()), QStringList{of_a});
+        QCOMPARE(backups_of(b, f.backups_folder()), QStringList{of_b});
+        // The same file through a symlink is the same series.
+        const QString link = f.path(QStringLiteral("link.db"));
+        QVERIFY(QFile::link(a, link));
+        QCOMPARE(backup_file_name(link, {2026, 12, 10, 0, 0, 0}), of_a);
+    }
+
+    // A failed copy is noted in the status bar, beside the clock, and on standard error: once a
+    // day, not at every start.
+    void a_failed_copy_is_noted_once_a_day() {
+        AppFixture f;
+        f.prepare(one_of_each);
+        write_file(f.backups_folder(), "a file where the folder belongs");
+        const auto start = [&f] {
+            StderrCapture err;
+            const bool started = f.start();
+            return started ? err.text() : QByteArray("<not started>");
+        };
+        const QByteArray first = start();
+        QCOMPARE(first.count("no backup of"), 1);
+        QVERIFY2(f.window().note().startsWith(QStringLiteral("No backup of default.db today")),
+                 qPrintable(f.window().note()));
+        QVERIFY(f.window().statusBar()->isVisible());
+        QVERIFY(f.messages().isEmpty());
+        f.app->close_main_window();
+
+        QCOMPARE(start().count("no backup of"), 0);
+        QCOMPARE(f.window().note(), QString());
+        f.app->close_main_window();
+
+        f.clock.set_wall({2026, 12, 11, 8, 30, 0});
+        QCOMPARE(start().count("no backup of"), 1);
+        QVERIFY(f.window().note().startsWith(QStringLiteral("No backup of default.db today")));
+    }
+
+    // What a killed copy left behind goes at the next start; other databases' files stay.
+    void leftovers_of_a_cut_copy_are_removed() {
+        AppFixture f;
+        f.prepare(one_of_each);
+        QVERIFY(QDir().mkpath(f.backups_folder()));
+        const QString ours = backup_name(f.default_db(), "2026-12-09");
+        const QStringList leftovers = {ours + ".part", ours + ".part-journal",
+                                       "default-2026-12-09.db.part"};
+        const QStringList others = {"work-0badcafe-2026-12-09.db.part", "default-notes.db.part"};
+        for (const QString& name : leftovers + others)
+            write_file(f.backups_folder() + "/" + name, "cut short");
+        QVERIFY(f.start());
+        QStringList expected = others + QStringList{backup_name(f.default_db(), "2026-12-10")};
+        expected.sort();
+        QCOMPARE(files_in(f.backups_folder()), expected);
     }
 };
 

@@ -6,14 +6,21 @@
 #include "test_registry.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <future>
 #include <memory>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace olv;
 
@@ -160,7 +167,7 @@ private slots:
                                         << 1 << QList<int>{} << "notes.db";
         QTest::newRow("output folder missing")
             << QStringList{"--export-csv", "NOFOLDER", "--database", "DB"} << 1 << QList<int>{}
-            << "could not write";
+            << "Could not write";
     }
     void exports() {
         QFETCH(QStringList, args);
@@ -217,6 +224,109 @@ private slots:
         QCOMPARE(f.run({"--export-csv", "-", "--unbilled"}, out, err), 0);
         qunsetenv("OLVESSA_SETTINGS");
         QCOMPARE(out, csv_of({0, 1, 3}));
+    }
+
+    // Nothing is ever written over a database, whichever path names it; nor into a folder.
+    // What is there stays exactly as it was, and the command fails.
+    void neverWritesOverADatabase_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("named"); // --database given; otherwise the remembered one
+        QTest::addColumn<QString>("error");
+        const QString overwrite = "would overwrite a database";
+        QTest::newRow("the database read") << "work.db" << true << overwrite;
+        QTest::newRow("the remembered database") << "work.db" << false << overwrite;
+        QTest::newRow("a symlink to it") << "link.db" << true << overwrite;
+        QTest::newRow("a hard link to it") << "hard.db" << true << overwrite;
+        QTest::newRow("another database") << "other.db" << true << overwrite;
+        QTest::newRow("a folder") << "folder" << true << "is a folder";
+        QTest::newRow("an empty folder") << "empty" << true << "is a folder";
+    }
+    void neverWritesOverADatabase() {
+        QFETCH(QString, target);
+        QFETCH(bool, named);
+        QFETCH(QString, error);
+        ExportFixture f;
+        const QDir dir(f.dir.path());
+        QVERIFY(QFile::link(f.db, dir.filePath("link.db")));
+        QCOMPARE(::link(QFile::encodeName(f.db).constData(),
+                        QFile::encodeName(dir.filePath("hard.db")).constData()),
+                 0);
+        QVERIFY(QFile::copy(f.db, dir.filePath("other.db")));
+        QVERIFY(dir.mkpath("folder/inside"));
+        QVERIFY(dir.mkdir("empty"));
+        const QByteArray before = f.database_bytes();
+        const QString settings = dir.filePath(QStringLiteral("settings.conf"));
+        QSettings(settings, QSettings::IniFormat)
+            .setValue(QStringLiteral("Default Database"), f.db);
+        qputenv("OLVESSA_SETTINGS", settings.toUtf8());
+
+        QStringList args = {"--export-csv", dir.filePath(target)};
+        if (named)
+            args += QStringList{"--database", "DB"};
+        QByteArray out, err;
+        const int code = f.run(args, out, err);
+        qunsetenv("OLVESSA_SETTINGS");
+        QCOMPARE(code, 1);
+        QVERIFY2(QString::fromUtf8(err).contains(error), err.constData());
+        QCOMPARE(f.database_bytes(), before);
+        QFile other(dir.filePath("other.db"));
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(other.readAll(), before);
+        QVERIFY(QFileInfo(dir.filePath("link.db")).isSymLink());
+        QVERIFY(QFileInfo(dir.filePath("folder/inside")).isDir());
+        QVERIFY(QFileInfo(dir.filePath("empty")).isDir());
+    }
+
+    // A FIFO is written where it is and stays a FIFO.
+    void writesIntoAFifo() {
+        ExportFixture f;
+        const QString fifo = f.dir.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        std::future<QByteArray> read = std::async(std::launch::async, [fifo] {
+            QFile reader(fifo);
+            return reader.open(QIODevice::ReadOnly) ? reader.readAll() : QByteArray();
+        });
+        QByteArray out, err;
+        QCOMPARE(f.run({"--export-csv", fifo, "--database", "DB"}, out, err), 0);
+        QCOMPARE(read.get(), csv_of({0, 1, 2, 3}));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    }
+
+    // The disk fills up half-way (the program may write no file larger than 200 bytes): the
+    // old file stays exactly as it was, and nothing else is left beside it.
+    void aFullDiskKeepsTheOldFile() {
+        ExportFixture f;
+        const QString target = f.dir.filePath(QStringLiteral("report.csv"));
+        {
+            QFile old(target);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("last month's report\n");
+        }
+        const QStringList names =
+            QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QProcess run;
+        run.setChildProcessModifier([] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small{200, 200};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        });
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("OLVESSA_SETTINGS"), f.dir.filePath(QStringLiteral("s.conf")));
+        run.setProcessEnvironment(env);
+        run.start(QCoreApplication::applicationDirPath() + QStringLiteral("/olvessa"),
+                  {"--export-csv", target, "--database", f.db});
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.exitCode(), 1);
+        QVERIFY(run.readAllStandardError().contains("Could not write " + target.toUtf8()));
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("last month's report\n"));
+        QCOMPARE(
+            QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            names);
     }
 
     // The program itself, with no display at all.

@@ -13,6 +13,7 @@
 #include <QLockFile>
 #include <QProgressDialog>
 #include <QTimer>
+#include <unistd.h>
 
 using namespace olv;
 using namespace olv::testing;
@@ -500,6 +501,38 @@ private slots:
         QVERIFY(!QFile::exists(DatabaseLock::lock_file_name(notes)));
     }
 
+    // Another program's database reads as a database but holds none of our records: it is
+    // named, and the next start opens the remembered file again, not it.
+    void another_programs_database_is_never_remembered() {
+        AppFixture f;
+        f.prepare(one_of_each);
+        const QString foreign = f.path(QStringLiteral("foreign.db"));
+        {
+            DatabaseProbe other(foreign);
+            QCOMPARE(other.db.execute("CREATE TABLE users(email TEXT, joined REAL)"), 0);
+            QCOMPARE(other.db.execute("INSERT INTO users VALUES('bea@example.org', 1.5)"), 0);
+        }
+        const QByteArray bytes = contents(foreign);
+        f.app = std::make_unique<Application>(f.clock, f.prompter);
+        f.app->set_database_argument(foreign);
+        f.app->start();
+        QCOMPARE(f.messages(), QStringList{QStringLiteral("Could not read Database\n") + foreign});
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), f.default_db());
+        f.app->close_main_window();
+        QCOMPARE(contents(foreign), bytes);
+
+        f.prompter.shown.clear();
+        QVERIFY(f.start());
+        QVERIFY(f.messages().isEmpty());
+        QCOMPARE(f.app->database_path(), f.default_db());
+        QCOMPARE(user_item(f), QStringLiteral("Ada"));
+
+        // Neither is it remembered when File > Open chose it.
+        f.prompter.open_name = foreign;
+        command(f, id::FileOpen);
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), f.default_db());
+    }
+
     void a_file_open_in_another_window_ends_the_program_untouched() {
         AppFixture f;
         f.prepare(one_of_each);
@@ -597,8 +630,70 @@ private slots:
     }
 };
 
+// One program per file, whatever path it was reached by.
+class OneLockPerFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void every_path_to_the_file_meets_the_same_lock_data() {
+        QTest::addColumn<QString>("other_path");
+        QTest::newRow("a symlink") << "link.db";
+        QTest::newRow("a hard link") << "hard.db";
+        QTest::newRow("through a symlinked folder") << "linked-folder/work.db";
+        QTest::newRow("with dots") << "sub/../work.db";
+    }
+    void every_path_to_the_file_meets_the_same_lock() {
+        QFETCH(QString, other_path);
+        QTemporaryDir dir;
+        const QString work = dir.filePath(QStringLiteral("work.db"));
+        write_file(work, "");
+        QVERIFY(QFile::link(work, dir.filePath(QStringLiteral("link.db"))));
+        QCOMPARE(::link(QFile::encodeName(work).constData(),
+                        QFile::encodeName(dir.filePath(QStringLiteral("hard.db"))).constData()),
+                 0);
+        QVERIFY(QFile::link(dir.path(), dir.filePath(QStringLiteral("linked-folder"))));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+
+        DatabaseLock first;
+        QCOMPARE(first.take(work), DatabaseLock::Outcome::Taken);
+        DatabaseLock second;
+        QCOMPARE(second.take(dir.filePath(other_path)), DatabaseLock::Outcome::HeldElsewhere);
+        first.release();
+        QCOMPARE(second.take(dir.filePath(other_path)), DatabaseLock::Outcome::Taken);
+        QCOMPARE(first.take(work), DatabaseLock::Outcome::HeldElsewhere);
+    }
+
+    // A second program on the same file through a symlink ends without touching it, so no
+    // second clock can count into the same entries.
+    void a_second_program_through_a_symlink_ends_untouched() {
+        AppFixture f;
+        const QString work = f.path(QStringLiteral("work.db"));
+        f.make_database(work, "Ada", one_of_each);
+        f.write_settings(QStringLiteral("Ada"), work);
+        QVERIFY(f.start());
+        run_timer(f, 5);
+        const QString link = f.path(QStringLiteral("link.db"));
+        QVERIFY(QFile::link(work, link));
+        const QByteArray before = contents(work);
+
+        ScriptedPrompter second_prompter;
+        Application second(f.clock, second_prompter);
+        second.set_database_argument(link);
+        QVERIFY(!second.start());
+        QCOMPARE(second.exit_code(), 0);
+        QCOMPARE(second_prompter.texts(), QStringList{kInUse});
+        QCOMPARE(contents(work), before);
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), work);
+        // The first one goes on with its file and its clock.
+        advance(f, 3);
+        f.app->close_main_window();
+        QCOMPARE(task_seconds(work), QStringList{"8"});
+    }
+};
+
 OLV_TEST_CLASS(OpenFileTest)
 OLV_TEST_CLASS(SaveAsTest)
 OLV_TEST_CLASS(FileArgumentTest)
 OLV_TEST_CLASS(RealFileDialogTest)
+OLV_TEST_CLASS(OneLockPerFileTest)
 #include "test_files.moc"

@@ -15,7 +15,10 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -56,6 +59,11 @@ void november(Store& store) {
     entry(503, 400, 600, 10, 31, false);
     entry(504, 401, 3600, 11, 10, false);
     entry(505, 400, 60, 12, 1, false); // 1.00
+}
+
+QByteArray contents(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 QStringList rows_of(const QAbstractItemModel* model) {
@@ -250,8 +258,99 @@ private slots:
         const QString refused = f.path(QStringLiteral("no such folder/acme.csv"));
         f.prompter.file_name = refused;
         PeriodApp::click(w, id::PeriodExportCsv);
-        QCOMPARE(f.messages(), QStringList({QStringLiteral("Could not write ") + refused}));
+        QCOMPARE(f.messages().size(), 1);
+        QVERIFY(f.messages().front().startsWith(QStringLiteral("Could not write ") + refused));
         QVERIFY(!QFile::exists(refused));
+    }
+
+    // Through the real save dialog, as a user does it: an existing file is replaced only after
+    // the dialog asked; the open database is never written over, even when the user says yes.
+    void exportAsksAndNeverWritesOverTheDatabase() {
+        AppFixture f;
+        f.prepare(november);
+        QtPrompter real;
+        QVERIFY(f.start(&real));
+        select_tree_position(f.ws(), 0);
+        f.app->handle_event(menu_event(id::ReportsPeriodReport, id::MainWindow));
+        PeriodReportWindow* w = f.app->period_report();
+        QVERIFY(w);
+        // The dialog opens in the working folder, which here holds the open database.
+        QDir::setCurrent(f.data_folder());
+        const QString old_csv = f.data_folder() + QStringLiteral("/old.csv");
+        {
+            QFile old(old_csv);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("kept\n");
+        }
+
+        // Each step answers the window that is up: the dialog gets the name, a question gets
+        // its answer, a message is read and closed.
+        QStringList questions;
+        QStringList said;
+        const auto answer = [&](const QString& file, bool replace) {
+            questions.clear();
+            said.clear();
+            auto* poll = new QTimer(&f.context);
+            QObject::connect(poll, &QTimer::timeout, &f.context, [=, &questions, &said] {
+                QWidget* modal = QApplication::activeModalWidget();
+                if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                    if (box->text().contains(QStringLiteral("already exists"))) {
+                        questions << box->text();
+                        box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+                    } else {
+                        said << box->text();
+                        box->button(QMessageBox::Ok)->click();
+                    }
+                    return;
+                }
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (!dialog)
+                    return;
+                if (!questions.isEmpty() && !replace) {
+                    dialog->reject();
+                    return;
+                }
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (dialog->selectedFiles().value(0) != file) {
+                    name->setText(file);
+                    return;
+                }
+                // Its OK button, once this step has returned: the question it asks is the next
+                // step's.
+                QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
+            });
+            QObject::connect(w, &QObject::destroyed, poll, &QObject::deleteLater);
+            poll->start(10);
+            return poll;
+        };
+
+        const QByteArray database = contents(f.default_db());
+        QTimer* poll = answer(f.default_db(), true);
+        PeriodApp::click(w, id::PeriodExportCsv);
+        poll->deleteLater();
+        QCOMPARE(questions.size(), 1);
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.front().contains(QStringLiteral("would overwrite a database")),
+                 qPrintable(said.front()));
+        QCOMPARE(contents(f.default_db()), database);
+
+        poll = answer(old_csv, false);
+        PeriodApp::click(w, id::PeriodExportCsv);
+        poll->deleteLater();
+        QCOMPARE(questions.size(), 1);
+        QCOMPARE(contents(old_csv), QByteArray("kept\n"));
+
+        poll = answer(old_csv, true);
+        PeriodApp::click(w, id::PeriodExportCsv);
+        poll->deleteLater();
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(said.isEmpty());
+        QVERIFY(contents(old_csv).startsWith("Date,Client,Project"));
+
+        // The database is still one: the program writes to it and closes without a word.
+        f.app->close_main_window();
+        QCOMPARE(DatabaseProbe(f.default_db()).rows("SELECT count(*) FROM task_detail"),
+                 QStringList{"6"});
     }
 
     void printsWhatItShows() {
