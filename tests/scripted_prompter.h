@@ -27,6 +27,7 @@ public:
     QString file_name;          // answer to the save-file dialog
     QString printer_output;     // PDF file for the printer dialog; empty means cancel
     QString open_name;          // answer to the open-file dialog
+    QString server_name;        // answer to the server dialog, also from the database save dialog
     QString save_folder;        // what the last save-file dialog suggested
     QString save_name;
     // Answers to boxes with buttons, in order (the cautious one when none is left); `while_open`
@@ -57,6 +58,13 @@ public:
     }
     QString open_file_name(QWidget*, const QString&, const QString&, const QString&) override {
         return open_name;
+    }
+    QString server_location(QWidget*, const QString&) override { return server_name; }
+    QString database_save_name(QWidget* parent, const QString& title, const QString& folder,
+                               const QString& name, const QString& filter) override {
+        if (!server_name.isEmpty())
+            return server_name;
+        return save_file_name(parent, title, folder, name, filter);
     }
     int choose(QWidget* parent, const QString& title, const QString& text,
                const QStringList& buttons, int, int cautious) override {

@@ -45,6 +45,7 @@ Application::Application(const Clock& clock, Prompter& prompter, QObject* parent
         set_setting(settings_key_, QStringLiteral("UserName"), name, SettingType::Text,
                     guarded_prompter_);
     };
+    workspace_.database_taken = [this](const QString& reason) { database_taken_elsewhere(reason); };
     away_ = new AwayWatch(workspace_, jobs_, this);
     away_->closing = [this] { return closing(); };
     away_->write_now = [this] { flush_records(workspace_); };
@@ -420,6 +421,23 @@ void Application::say_read_only_once() {
         QStringLiteral("%1 is read-only: changes cannot be written to it.\nThey are kept until "
                        "you exit. To keep them, use File > Save As to save them in another file.")
             .arg(QDir::toNativeSeparators(database_path_)));
+}
+
+void Application::database_taken_elsewhere(const QString& reason) {
+    if (read_only_ || ending_)
+        return;
+    store_.db.set_read_only();
+    database_opened();
+    // The box below says it all: the one of the first edit is not shown after it.
+    read_only_told_ = true;
+    const int choice = guarded_prompter_.choose(
+        main_window_.get(), QStringLiteral("Could not write to Database"),
+        QStringLiteral("Could not write to Database\n%1\nNothing was written. Your changes are "
+                       "kept: save them as a database file of your own.")
+            .arg(reason),
+        {QStringLiteral("Save As…"), QStringLiteral("Not Now")}, 0, 1);
+    if (choice == 0)
+        save_database_as(*this);
 }
 
 void Application::settle_read_only_changes(const QString& discard_button) {

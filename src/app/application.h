@@ -110,6 +110,9 @@ private:
     void choose_database_argument();
     void back_up_before_first_write();
     void say_read_only_once();
+    // Another machine took the server database while its connection was lost: read-only from
+    // now on, and Save As to a file offered for the changes held.
+    void database_taken_elsewhere(const QString& reason);
     void end(int code);
     void close_modal_windows();
     // At rest while no clock is on show (the window minimised) and no task is timed.

@@ -88,7 +88,7 @@ void restart_engine(Store& store) {
     store.db.load_engine("sqlite.dll");
 }
 
-void open_database_file(Application& app, const QString& path) {
+void open_database_file(Application& app, const QString& path, const QString& password) {
     Store& store = app.store();
     Workspace& ws = app.workspace();
     // The marks of the Period Report were made in the file open until now: undoing them here
@@ -107,13 +107,15 @@ void open_database_file(Application& app, const QString& path) {
         // A server keeps its own lock between machines; no file is ever made for it.
         const QString shown = QString::fromStdString(location_without_password(path.toStdString()));
         bool cancelled = false;
-        const bool opened = connect_server_database(app, path, cancelled);
+        const bool opened = connect_server_database(app, path, cancelled, password);
         if (cancelled && !app.main_window()->isVisible()) {
             app.abandon();
             return;
         }
         app.set_database_path(shown);
         if (opened) {
+            // No file is in use any more: another window may open the one left.
+            app.lock().release();
             show_database_records(app, shown);
             QString why;
             const WallTime today = ws.clock.wall_now();
@@ -129,8 +131,8 @@ void open_database_file(Application& app, const QString& path) {
         app.database_opened();
         // Remembered without any password, and only once it opened.
         if (opened)
-            set_setting(app.settings_key(), QStringLiteral("Default Database"),
-                        shown.toStdString(), SettingType::Text, app.prompter(), app.main_window());
+            set_setting(app.settings_key(), QStringLiteral("Default Database"), shown.toStdString(),
+                        SettingType::Text, app.prompter(), app.main_window());
         return;
     }
     if (!lock_database(app, path)) {
@@ -161,11 +163,50 @@ void open_database_file(Application& app, const QString& path) {
                     SettingType::Text, app.prompter(), app.main_window());
 }
 
+namespace {
+
+// File > New on a server: the tables are made there before anything is left behind.
+void new_server_database(Application& app, const QString& location) {
+    Workspace& ws = app.workspace();
+    if (app.read_only())
+        app.settle_read_only_changes(QStringLiteral("Discard Changes"));
+    store_notes(ws, ws.state.previous_selection);
+    flush_records(ws);
+    QString password;
+    Store target;
+    if (!connect_target_server(app, location, target.db, password))
+        return;
+    const QString shown = QString::fromStdString(location_without_password(location.toStdString()));
+    if (!existing_tables(target.db).empty()) {
+        app.prompter().message(app.main_window(), kError,
+                               QStringLiteral("Could not write to Database\n%1\nIt holds "
+                                              "Olvessa.project tables already; it was left as it "
+                                              "is.")
+                                   .arg(shown));
+        return;
+    }
+    if (!create_database(target, location.toStdString(),
+                         ws.user_name ? ws.user_name() : std::string())) {
+        app.prompter().message(app.main_window(), kError,
+                               QStringLiteral("Could not write to Database\n%1\n%2")
+                                   .arg(shown, QString::fromStdString(target.db.last_error())));
+        return;
+    }
+    target.db.close_current_database();
+    open_database_file(app, location, password);
+}
+
+} // namespace
+
 void new_database(Application& app) {
     Workspace& ws = app.workspace();
-    QString name = app.prompter().save_file_name(
+    QString name = app.prompter().database_save_name(
         app.main_window(), QStringLiteral("Olvessa.Project New Database"), app.start_directory(),
         QStringLiteral("*.db"), QStringLiteral("Database (*.db)"));
+    if (is_server_location(name.toStdString())) {
+        new_server_database(app, name);
+        return;
+    }
     // The dialog lets a typed folder through that does not exist; no file can be made there.
     if (name.isEmpty() || !QFileInfo(name).absoluteDir().exists())
         return;

@@ -236,6 +236,9 @@ void menu(Application& app, const Event& event, std::int32_t position) {
     case id::FileOpen:
         open_database(app);
         break;
+    case id::FileOpenServer:
+        open_server_database(app);
+        break;
     case id::FileSaveAs:
         save_database_as(app);
         break;

@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/database_files.h"
 #include "app/dispatch.h"
+#include "app/server_database.h"
 #include "app/settings_store.h"
 #include "store/operations.h"
 #include "views/details.h"
@@ -89,6 +90,25 @@ void save_read_only_as(Application& app, const QString& path, const QString& old
                     SettingType::Text, app.prompter(), app.main_window());
 }
 
+// Opens the database at the location in place of the open one (which has written what it
+// held). One that cannot be opened (damage that shows only while loading, a server out of reach,
+// a cancelled prompt) has been named in a message and left untouched; the program goes back to
+// the one it came from, with its clocks running again.
+void move_to_database(Application& app, const QString& location, const QString& password = {}) {
+    const QString old_path = app.database_path();
+    RecordLists& lists = app.store().lists;
+    remember_running_tasks(app.workspace());
+    const std::vector<std::int32_t> running = std::move(lists.restart);
+    lists.restart.clear();
+    open_database_file(app, location, password);
+    if (app.store().db.has_current_database() || !app.store().db.engine_loaded())
+        return;
+    if (!is_server_location(old_path.toStdString()) && !lock_target(app, old_path))
+        return;
+    lists.restart = running;
+    open_database_file(app, old_path);
+}
+
 } // namespace
 
 bool database_readable(const QString& path) {
@@ -151,6 +171,53 @@ bool has_unsaved_records(const Store& store) {
            modified(l.objectives) || modified(l.tasks) || modified(l.entries);
 }
 
+namespace {
+
+// Save As to a server: every record in memory goes there in one transaction (what a read-only
+// or unreachable database could not take included), and the program goes on there.
+void save_database_on_server(Application& app, const QString& location) {
+    Store& store = app.store();
+    const QString shown = QString::fromStdString(location_without_password(location.toStdString()));
+    if (shown.toStdString() == location_without_password(app.database_path().toStdString())) {
+        save_sequence(app);
+        return;
+    }
+    if (!store.db.has_current_database()) {
+        // The open file could not be read: there is nothing to copy.
+        say_unreadable(app, app.database_path());
+        return;
+    }
+    if (!app.read_only())
+        save_sequence(app);
+    QString password;
+    AccessLayer target;
+    if (!connect_target_server(app, location, target, password))
+        return;
+    std::string why;
+    switch (write_all_records(store.lists, target, why)) {
+    case CopyOutcome::Copied:
+        break;
+    case CopyOutcome::TargetHoldsTables:
+        app.prompter().message(app.main_window(), kError,
+                               QStringLiteral("Could not write to Database\n%1\nIt holds "
+                                              "Olvessa.project tables already; it was left as it "
+                                              "is.")
+                                   .arg(shown));
+        return;
+    default:
+        app.prompter().message(app.main_window(), kError,
+                               QStringLiteral("Could not write to Database\n%1\n%2")
+                                   .arg(shown, QString::fromStdString(why)));
+        return;
+    }
+    target.close_current_database();
+    // The records are the server's now: nothing is left to write to the old database.
+    clear_modified_flags(store);
+    move_to_database(app, location, password);
+}
+
+} // namespace
+
 void open_database(Application& app) {
     if (app.read_only())
         app.settle_read_only_changes(QStringLiteral("Discard Changes"));
@@ -172,26 +239,32 @@ void open_database(Application& app) {
         return;
     if (!lock_target(app, path))
         return;
-    const QString old_path = app.database_path();
-    RecordLists& lists = app.store().lists;
-    remember_running_tasks(app.workspace());
-    const std::vector<std::int32_t> running = std::move(lists.restart);
-    lists.restart.clear();
-    open_database_file(app, path);
-    // Damage deep inside the file shows only once its records are read: that file has been
-    // named in a message and closed untouched; the program goes back to the one it came from,
-    // with its clocks running again.
-    if (!app.store().db.has_current_database() && app.store().db.engine_loaded() &&
-        lock_target(app, old_path)) {
-        lists.restart = running;
-        open_database_file(app, old_path);
-    }
+    move_to_database(app, path);
+}
+
+void open_server_database(Application& app) {
+    if (app.read_only())
+        app.settle_read_only_changes(QStringLiteral("Discard Changes"));
+    const QString location = app.prompter().server_location(
+        app.main_window(), QStringLiteral("Olvessa.Project Open Server Database"));
+    if (location.isEmpty())
+        return;
+    if (location_without_password(location.toStdString()) == app.database_path().toStdString())
+        return;
+    save_sequence(app);
+    if (has_unsaved_records(app.store()))
+        return;
+    move_to_database(app, location);
 }
 
 void save_database_as(Application& app) {
     const QString title = QStringLiteral("Olvessa.Project Save Database As");
-    QString name = app.prompter().save_file_name(
+    QString name = app.prompter().database_save_name(
         app.main_window(), title, folder_of(app.database_path()), QStringLiteral("*.db"), kFilter);
+    if (is_server_location(name.toStdString())) {
+        save_database_on_server(app, name);
+        return;
+    }
     if (name.isEmpty() || !QFileInfo(name).absoluteDir().exists())
         return;
     if (!name.endsWith(QStringLiteral(".db"), Qt::CaseSensitive))

@@ -25,9 +25,17 @@ bool has_unsaved_records(const Store& store);
 // while loading).
 void open_database(Application& app);
 
+// File > Open Server Database: asks for a server database (host, port, database, user) and
+// opens it as the command line does, after the open database got its pending changes. When it
+// cannot be opened (unreachable, a wrong password, cancelled at the lock) the database open
+// before comes back, with its clocks running again.
+void open_server_database(Application& app);
+
 // File > Save As: asks for a file name (".db" appended as File > New does), writes the open
 // database there with the engine's online backup after a flush, and goes on in the copy; running
-// timers keep running. A failed flush or copy leaves the program in the old file.
+// timers keep running. A failed flush or copy leaves the program in the old file. A database on
+// a server named instead gets every record in memory in one transaction (refused when it holds
+// any of the tables already) and the program goes on there.
 void save_database_as(Application& app);
 
 } // namespace olv

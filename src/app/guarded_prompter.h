@@ -54,6 +54,19 @@ public:
         Jobs::ModalWait wait(jobs_);
         return inner_.open_file_name(parent, title, folder, filter);
     }
+    QString server_location(QWidget* parent, const QString& title) override {
+        if (ending_)
+            return {};
+        Jobs::ModalWait wait(jobs_);
+        return inner_.server_location(parent, title);
+    }
+    QString database_save_name(QWidget* parent, const QString& title, const QString& folder,
+                               const QString& name, const QString& filter) override {
+        if (ending_)
+            return {};
+        Jobs::ModalWait wait(jobs_);
+        return inner_.database_save_name(parent, title, folder, name, filter);
+    }
     int choose(QWidget* parent, const QString& title, const QString& text,
                const QStringList& buttons, int default_button, int cautious) override {
         if (ending_)

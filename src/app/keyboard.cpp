@@ -24,11 +24,17 @@ struct MenuText {
 };
 
 constexpr MenuText kMenuBarTexts[] = {
-    {id::FileNew, "&New"},       {id::FileOpen, "&Open"},
-    {id::FileSave, "&Save"},     {id::FileSaveAs, "Save &As"},
-    {id::FilePrint, "&Print"},   {id::FilePreferences, "P&references"},
-    {id::FileExit, "E&xit"},     {id::HelpUserGuide, "&User Guide"},
-    {id::HelpUpdate, "Up&date"}, {id::HelpAbout, "&About"},
+    {id::FileNew, "&New"},
+    {id::FileOpen, "&Open"},
+    {id::FileOpenServer, "Open Server &Database…"},
+    {id::FileSave, "&Save"},
+    {id::FileSaveAs, "Save &As"},
+    {id::FilePrint, "&Print"},
+    {id::FilePreferences, "P&references"},
+    {id::FileExit, "E&xit"},
+    {id::HelpUserGuide, "&User Guide"},
+    {id::HelpUpdate, "Up&date"},
+    {id::HelpAbout, "&About"},
 };
 
 struct Key {
@@ -40,6 +46,7 @@ const Key kShortcuts[] = {
     // Menu bar
     {id::FileNew, Qt::CTRL | Qt::SHIFT | Qt::Key_N},
     {id::FileOpen, Qt::CTRL | Qt::Key_O},
+    {id::FileOpenServer, Qt::CTRL | Qt::SHIFT | Qt::Key_O},
     {id::FileSave, Qt::CTRL | Qt::Key_S},
     {id::FileSaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S},
     {id::FilePrint, Qt::CTRL | Qt::Key_P},

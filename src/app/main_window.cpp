@@ -169,6 +169,7 @@ void MainWindow::build_menu_bar() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     add_item(file, id::FileNew, QStringLiteral("New"));
     add_item(file, id::FileOpen, QStringLiteral("Open"));
+    add_item(file, id::FileOpenServer, QStringLiteral("Open Server Database…"));
     file->addSeparator();
     add_item(file, id::FileSave, QStringLiteral("Save"));
     add_item(file, id::FileSaveAs, QStringLiteral("Save As"));

@@ -45,30 +45,63 @@ bool ask_open_read_only(QWidget* parent, const QString& holder_text) {
     return box.clickedButton() == read_only;
 }
 
-bool connect_server_database(Application& app, const QString& location, bool& cancelled) {
+void say_server_unreachable(Application& app, const QString& location, const std::string& why) {
+    const ServerLocation parts = parse_server_location(location.toStdString());
+    const QString host =
+        QString::fromStdString(parts.host.empty() ? std::string("the local server") : parts.host);
+    app.prompter().message(
+        app.main_window(), QStringLiteral("Error"),
+        QStringLiteral("Could not open Database on %1\n%2").arg(host, QString::fromStdString(why)));
+}
+
+bool connect_target_server(Application& app, const QString& location, AccessLayer& target,
+                           QString& password) {
+    const std::string uri = location.toStdString();
+    target.set_server_password(password.toStdString());
+    while (!target.open_database(uri)) {
+        if (!target.needs_password()) {
+            say_server_unreachable(app, location, target.last_error());
+            return false;
+        }
+        password = ask_server_password(app.main_window(), location);
+        if (password.isEmpty())
+            return false;
+        target.set_server_password(password.toStdString());
+    }
+    return true;
+}
+
+bool connect_server_database(Application& app, const QString& location, bool& cancelled,
+                             const QString& password) {
     cancelled = false;
     Store& store = app.store();
     const std::string uri = location.toStdString();
     const std::string user = app.workspace().user_name ? app.workspace().user_name() : "";
-    store.db.set_server_password(std::string());
+    store.db.set_server_password(password.toStdString());
     // A database without the six tables gets them (and the users row) in one transaction.
     while (!create_database(store, uri, user)) {
         if (store.db.needs_password()) {
-            const QString password = ask_server_password(app.main_window(), location);
-            if (!password.isEmpty()) {
-                store.db.set_server_password(password.toStdString());
+            const QString typed = ask_server_password(app.main_window(), location);
+            if (!typed.isEmpty()) {
+                store.db.set_server_password(typed.toStdString());
                 continue;
             }
             cancelled = true;
+            store.db.close_current_database();
             return false;
         }
-        const ServerLocation parts = parse_server_location(uri);
-        const QString host = QString::fromStdString(
-            parts.host.empty() ? std::string("the local server") : parts.host);
-        app.prompter().message(app.main_window(), QStringLiteral("Error"),
-                               QStringLiteral("Could not open Database on %1\n%2")
-                                   .arg(host, QString::fromStdString(store.db.last_error())));
+        say_server_unreachable(app, location, store.db.last_error());
         store.db.close_current_database();
+        return false;
+    }
+    // Tables of these names that are not all of this program's belong to something else.
+    if (existing_tables(store.db).size() != schema_statements(EngineKind::PostgreSQL).size()) {
+        store.db.close_current_database();
+        app.prompter().message(
+            app.main_window(), QStringLiteral("Error"),
+            QStringLiteral("Could not read Database\n%1\nIt holds other tables of the names this "
+                           "program uses; it was left as it is.")
+                .arg(QString::fromStdString(location_without_password(uri))));
         return false;
     }
     if (store.db.take_server_lock())

@@ -707,6 +707,9 @@ int AccessLayer::close_database(std::int32_t number) {
     slot->handle = nullptr;
     slot->location.clear();
     slot->wants_lock = false;
+    // The slot is taken again by the next database opened: that one is writable until it says
+    // otherwise.
+    slot->read_only = false;
     return 0;
 }
 
@@ -937,7 +940,9 @@ bool AccessLayer::lock_lost() const {
 }
 
 int AccessLayer::set_read_only() {
-    const int rc = execute(read_only_sql(engine_kind()));
+    // A server database another program took over refuses every write already; nothing needs
+    // telling the server, which may not be reached.
+    const int rc = state_->lock_lost ? 0 : execute(read_only_sql(engine_kind()));
     if (DatabaseSlot* slot = state_->current_slot(); slot && succeeded(rc))
         slot->read_only = true;
     return rc;

@@ -270,6 +270,12 @@ void flush_records(Workspace& ws) {
     // next flush (or, when another machine took the database, for Save As to a file).
     if (ws.flush_failure_open)
         return;
+    if (result.taken_elsewhere && ws.database_taken) {
+        ws.flush_failure_open = true;
+        ws.database_taken(QString::fromStdString(result.reason));
+        ws.flush_failure_open = false;
+        return;
+    }
     ws.flush_failure_open = true;
     QString text =
         QStringLiteral("Could not write to Database\n") + QString::fromStdString(result.reason);

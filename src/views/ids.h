@@ -32,6 +32,7 @@ constexpr int ButtonToDoList = 56;
 constexpr int MenuBar = 4;
 constexpr int FileNew = 36;
 constexpr int FileOpen = 37;
+constexpr int FileOpenServer = 39; // "Open Server Database…"
 constexpr int FileSave = 40;
 constexpr int FileSaveAs = 41;
 constexpr int FilePrint = 38;

@@ -2,7 +2,10 @@
 // Copyright (C) 2026 The Olvessa.project developers
 #include "views/prompter.h"
 
+#include "views/server_dialog.h"
+
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -55,6 +58,41 @@ QString ask_save_file_name(QWidget* parent, const QString& title, const QString&
 QString QtPrompter::save_file_name(QWidget* parent, const QString& title, const QString& folder,
                                    const QString& name, const QString& filter) {
     return ask_save_file_name(parent, title, folder, name, filter, false);
+}
+
+QString QtPrompter::server_location(QWidget* parent, const QString& title) {
+    return ask_server_location(parent, title);
+}
+
+QString QtPrompter::database_save_name(QWidget* parent, const QString& title, const QString& folder,
+                                       const QString& name, const QString& filter) {
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.selectFile(name);
+    // A database on a server is chosen from the file dialog's place: the server dialog opens
+    // over it, and its URI is the answer.
+    constexpr int kServerChosen = 2;
+    QString server;
+    auto* button = new QPushButton(QStringLiteral("Se&rver…"), &dialog);
+    button->setObjectName(QStringLiteral("server"));
+    QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &server, title] {
+        server = ask_server_location(&dialog, title);
+        if (!server.isEmpty())
+            static_cast<QDialog&>(dialog).done(kServerChosen);
+    });
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(button, grid->rowCount(), 0);
+    else if (dialog.layout())
+        dialog.layout()->addWidget(button);
+    const int result = dialog.exec();
+    if (result == kServerChosen)
+        return server;
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtPrompter::export_file_name(QWidget* parent, const QString& title, const QString& folder,

@@ -36,6 +36,20 @@ public:
         (void)parent, (void)title, (void)folder, (void)filter;
         return {};
     }
+    // The dialog naming a database on a server (host, port, database, user); its connection
+    // URI, or an empty text when cancelled. A prompter that never shows one answers as if
+    // cancelled.
+    virtual QString server_location(QWidget* parent, const QString& title) {
+        (void)parent, (void)title;
+        return {};
+    }
+    // The save-file dialog of a database, which can also name one on a server instead: a file
+    // path or a server URI, an empty text when cancelled. A prompter without the server choice
+    // asks for a file only.
+    virtual QString database_save_name(QWidget* parent, const QString& title, const QString& folder,
+                                       const QString& name, const QString& filter) {
+        return save_file_name(parent, title, folder, name, filter);
+    }
     // A box with the given buttons, left to right; the index of the one pressed. `cautious` is
     // the answer when the box is closed without a choice (Escape, its close button, the end of
     // the program); `default_button` is the one Return presses. A prompter that never shows one
@@ -61,6 +75,10 @@ public:
                            const QString& filter) override;
     int choose(QWidget* parent, const QString& title, const QString& text,
                const QStringList& buttons, int default_button, int cautious) override;
+    QString server_location(QWidget* parent, const QString& title) override;
+    // The file dialog with a "Server…" button that opens the server dialog in its place.
+    QString database_save_name(QWidget* parent, const QString& title, const QString& folder,
+                               const QString& name, const QString& filter) override;
 };
 
 } // namespace olv

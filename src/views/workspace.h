@@ -100,6 +100,11 @@ struct Workspace {
     // Report) follow at once. The shell connects it.
     std::function<void()> entries_changed;
 
+    // A flush found the server database taken over by another machine: nothing was written.
+    // The shell connects it (read-only from then on, and Save As to a file offered); without
+    // it a box says so.
+    std::function<void(const QString& reason)> database_taken;
+
     // The page being drawn while state.is_printing is set; nullptr otherwise.
     Page* page = nullptr;
 

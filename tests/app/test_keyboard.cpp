@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("Ctrl+Shift+N New")
             << QKeySequence("Ctrl+Shift+N") << tree << "menu bar" << 36;
         QTest::newRow("Ctrl+O Open") << QKeySequence("Ctrl+O") << tree << "menu bar" << 37;
+        QTest::newRow("Ctrl+Shift+O Open Server Database")
+            << QKeySequence("Ctrl+Shift+O") << tree << "menu bar" << 39;
         QTest::newRow("Ctrl+S Save") << QKeySequence("Ctrl+S") << tree << "menu bar" << 40;
         QTest::newRow("Ctrl+Shift+S Save As")
             << QKeySequence("Ctrl+Shift+S") << tree << "menu bar" << 41;
@@ -177,6 +179,7 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("File > New") << 36 << "Ctrl+Shift+N";
         QTest::newRow("File > Open") << 37 << "Ctrl+O";
+        QTest::newRow("File > Open Server Database") << 39 << "Ctrl+Shift+O";
         QTest::newRow("File > Save") << 40 << "Ctrl+S";
         QTest::newRow("File > Save As") << 41 << "Ctrl+Shift+S";
         QTest::newRow("File > Print") << 38 << "Ctrl+P";

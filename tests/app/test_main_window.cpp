@@ -162,9 +162,9 @@ private slots:
         QMenu* file = menu_titled(bar, QStringLiteral("File"));
         QMenu* help = menu_titled(bar, QStringLiteral("Help"));
         QVERIFY(file && help);
-        QCOMPARE(entries(file), (QStringList{"New", "Open", "-", "Save", "Save As", "-", "Print",
-                                             "Preferences", "-", "Exit"}));
-        QCOMPARE(ids(file), (QList<int>{36, 37, 40, 41, 38, 42, 43}));
+        QCOMPARE(entries(file), (QStringList{"New", "Open", "Open Server Database…", "-", "Save",
+                                             "Save As", "-", "Print", "Preferences", "-", "Exit"}));
+        QCOMPARE(ids(file), (QList<int>{36, 37, 39, 40, 41, 38, 42, 43}));
         QCOMPARE(entries(help), (QStringList{"User Guide", "Update", "-", "About"}));
         QCOMPARE(ids(help), (QList<int>{44, 45, 46}));
         for (const QAction* action : file->actions() + help->actions()) {

@@ -7,13 +7,20 @@
 #include "postgres_server.h"
 #include "test_registry.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
+#include <QTextEdit>
+
+#include <csignal>
+#include <sys/types.h>
 
 using namespace olv;
 using namespace olv::testing;
@@ -57,6 +64,81 @@ void answer_box(QObject* context, const QString& button, QString* text) {
             if (b->text() == button)
                 b->click();
     });
+}
+
+std::string database_of(const std::string& uri) {
+    return parse_server_location(uri).database;
+}
+
+QString title_of(const std::string& uri) {
+    return QStringLiteral("%1 @ localhost \u2013 Olvessa.project")
+        .arg(QString::fromStdString(database_of(uri)));
+}
+
+bool shows(AppFixture& f, const QString& name) {
+    return !f.tree().findItems(name, Qt::MatchRecursive | Qt::MatchContains).isEmpty();
+}
+
+constexpr int kProject = 2;
+constexpr int kObjective = 3;
+
+// Notes typed for an item are a change once another item is chosen.
+void type_notes(AppFixture& f, int position, const QString& text, int then) {
+    const auto click = [&f](int at) {
+        QTreeWidget& tree = f.tree();
+        QTreeWidgetItem* item = f.ws().tree_items.at(at);
+        tree.scrollToItem(item);
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(item).center());
+    };
+    click(position);
+    QTextEdit* notes = f.ws().notes;
+    notes->setFocus();
+    QTest::keyClicks(notes, text);
+    click(then);
+}
+
+void command(AppFixture& f, int id) {
+    f.app->handle_event(menu_event(id, id::MainWindow));
+}
+
+// Answers the next password prompt with `password`, or cancels it when that is empty.
+void answer_password(QObject* context, const QString& password) {
+    QTimer::singleShot(0, context, [=] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (password.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->setTextValue(password);
+        dialog->accept();
+    });
+}
+
+// The server processes of the cluster, the postmaster last: stopped with SIGSTOP they hold
+// every connection open without ever answering.
+QList<pid_t> server_processes(const QString& socket_folder) {
+    QFile pid_file(socket_folder + QStringLiteral("/data/postmaster.pid"));
+    if (!pid_file.open(QIODevice::ReadOnly))
+        return {};
+    const pid_t postmaster = pid_file.readLine().trimmed().toInt();
+    QList<pid_t> found;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t pid = entry.toInt(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (after.size() > 1 && after[1].toInt() == postmaster)
+            found << pid;
+    }
+    found << postmaster;
+    return found;
 }
 
 } // namespace
@@ -192,28 +274,362 @@ private slots:
                     .size() == 1);
         Store& store = f.app->store();
         QVERIFY(store.db.execute(insert_client_sql(7, "Refused", 1)) != 0);
+        QVERIFY(f.app->read_only());
+        QCOMPARE(f.window().windowTitle(), title_of(uri) + QStringLiteral(" (read-only)"));
+
+        // The first change gets the one box of a read-only database; the flushes write nothing.
+        f.prompter.shown.clear();
+        type_notes(f, kProject, QStringLiteral("Call Bob"), kObjective);
+        QCOMPARE(f.prompter.shown.size(), 1);
+        QCOMPARE(f.prompter.shown.front().title, QStringLiteral("Read-only Database"));
         store.lists.clients[0].client_name = "Changed";
         store.lists.clients[0].modified = true;
+        f.clock.advance_seconds(60);
+        f.app->jobs().poll();
+        command(f, id::FileSave);
+        QCOMPARE(f.prompter.shown.size(), 1);
         QVERIFY(!flush(store).committed);
-        QCOMPARE(server_->column(parse_server_location(uri).database,
-                                 QStringLiteral("SELECT client_name FROM clients")),
-                 QStringList{"Acme"});
+        QCOMPARE(
+            server_->column(database_of(uri),
+                            QStringLiteral("SELECT client_name || ':' || "
+                                           "coalesce(project_note, '') FROM clients, project")),
+            QStringList{"Acme:"});
+
+        // Printing, the Period Report and its CSV export read what is shown.
+        f.prompter.printer_output = f.path(QStringLiteral("report.pdf"));
+        command(f, id::FilePrint);
+        QVERIFY(QFileInfo(f.prompter.printer_output).size() > 0);
+        command(f, id::ReportsPeriodReport);
+        PeriodReportWindow* report = f.app->period_report();
+        QVERIFY(report);
+        f.prompter.file_name = f.path(QStringLiteral("period"));
+        QTest::mouseClick(report->findChild<QPushButton*>(QString::number(id::PeriodExportCsv)),
+                          Qt::LeftButton);
+        QVERIFY(QFile::exists(f.path(QStringLiteral("period.csv"))));
+        QCOMPARE(f.prompter.shown.size(), 1);
     }
 
-    // An unreachable server: a box names the host and the reason; nothing is created.
-    void an_unreachable_server_is_named() {
+    // A server that cannot be reached at start, or refuses the password: a box names the host
+    // and libpq's reason, nothing is created anywhere, and the user goes on as after a file that
+    // could not be read: open another database, or quit.
+    void a_server_that_does_not_open_at_start_data() {
+        QTest::addColumn<QString>("why");
+        QTest::newRow("no server in the socket folder") << "no server";
+        QTest::newRow("a wrong password") << "wrong password";
+    }
+    void a_server_that_does_not_open_at_start() {
+        QFETCH(QString, why);
+        AppFixture f;
+        QDir().mkpath(f.data_folder());
+        QString location;
+        QString host;
+        QString reason;
+        if (why == QLatin1String("no server")) {
+            host = f.path(QStringLiteral("no-server"));
+            location = QStringLiteral("postgresql://me@/work?host=") + host;
+            reason = QStringLiteral("No such file or directory");
+        } else {
+            ServerLocation parts =
+                parse_server_location(server_->new_database(PostgresServer::kPasswordUser));
+            parts.password = "not it";
+            host = QString::fromStdString(parts.host);
+            location = QString::fromStdString(server_uri(parts));
+            reason = QStringLiteral("password authentication failed");
+        }
+        f.write_settings(QStringLiteral("Ada"), location);
+        const QStringList before =
+            QDir(f.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        QVERIFY(f.start());
+        const QStringList texts = f.messages();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts.front().startsWith(QStringLiteral("Could not open Database on ") + host),
+                 qPrintable(texts.front()));
+        QVERIFY2(texts.front().contains(reason), qPrintable(texts.front()));
+        QVERIFY(!f.app->store().db.has_current_database());
+        QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("no-server"))));
+        QVERIFY(QDir(f.data_folder()).isEmpty());
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
+        // Edits made meanwhile reach nothing, and no flush writes anywhere.
+        f.clock.advance_seconds(60);
+        f.app->jobs().poll();
+        QVERIFY(QDir(f.data_folder()).isEmpty());
+
+        // Another database opens from there.
+        const QString other = f.path(QStringLiteral("other.db"));
+        f.make_database(other, "Ada", one_of_each);
+        f.prompter.open_name = other;
+        command(f, id::FileOpen);
+        QCOMPARE(f.window().windowTitle(), QStringLiteral("other.db \u2013 Olvessa.project"));
+        QVERIFY(shows(f, QStringLiteral("Acme")));
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), other);
+    }
+
+    // File > Open Server Database (also Ctrl+Shift+O) leaves the file for the server: the
+    // file's lock is given back, the title names the server, and it opens at the next start.
+    void the_file_menu_opens_a_server_database() {
+        AppFixture f;
+        f.prepare([](Store& s) { s.db.execute(insert_client_sql(100, "Local", 10)); });
+        const std::string uri = server_->new_database();
+        fill_server(uri);
+        QVERIFY(f.start());
+        QVERIFY(f.app->main_window()->menu_item(id::FileOpenServer)->isEnabled());
+        f.prompter.server_name = QString::fromStdString(uri);
+        f.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window()));
+        f.tree().setFocus();
+        QTest::keySequence(&f.tree(), QKeySequence(QStringLiteral("Ctrl+Shift+O")));
+        QCOMPARE(f.window().windowTitle(), title_of(uri));
+        QVERIFY(shows(f, QStringLiteral("Acme")));
+        QVERIFY(!shows(f, QStringLiteral("Local")));
+        QCOMPARE(f.app->store().db.engine_kind(), EngineKind::PostgreSQL);
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), QString::fromStdString(uri));
+        QVERIFY(!QFile::exists(DatabaseLock::lock_file_name(f.default_db())));
+        QVERIFY(f.messages().isEmpty());
+    }
+
+    // A server database that does not open from the menu leaves the file open as it was, with
+    // what it holds and its place as the database of the next start.
+    void a_server_that_does_not_open_leaves_the_file_data() {
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("no server there") << "no server"
+                                         << "Could not open Database on ";
+        QTest::newRow("the password prompt cancelled") << "no password"
+                                                       << "";
+        QTest::newRow("other tables of the same names")
+            << "foreign tables"
+            << "It holds other tables of the names this program uses";
+        QTest::newRow("held elsewhere, read-only refused") << "held"
+                                                           << "This database is open on ";
+    }
+    void a_server_that_does_not_open_leaves_the_file() {
+        QFETCH(QString, why);
+        QFETCH(QString, told);
+        AppFixture f;
+        f.prepare([](Store& s) { s.db.execute(insert_client_sql(100, "Local", 10)); });
+        std::string uri;
+        Store holder;
+        QString box_text;
+        if (why == QLatin1String("no server")) {
+            uri = "postgresql://me@/work?host=" + f.path(QStringLiteral("none")).toStdString();
+        } else if (why == QLatin1String("no password")) {
+            uri = server_->new_database(PostgresServer::kPasswordUser);
+        } else {
+            uri = server_->new_database();
+            if (why == QLatin1String("foreign tables")) {
+                QVERIFY(server_->sql(database_of(uri).c_str(),
+                                     QStringLiteral("CREATE TABLE clients (id integer)")));
+            } else {
+                fill_server(uri);
+                QVERIFY(holder.db.open_database(uri));
+                QVERIFY(holder.db.take_server_lock());
+            }
+        }
+        QVERIFY(f.start());
+        f.prompter.server_name = QString::fromStdString(uri);
+        if (why == QLatin1String("no password"))
+            answer_password(&f.context, QString());
+        if (why == QLatin1String("held"))
+            answer_box(&f.context, QStringLiteral("Cancel"), &box_text);
+        command(f, id::FileOpenServer);
+
+        const QStringList texts = f.messages() << box_text;
+        if (told.isEmpty())
+            QCOMPARE(f.messages(), QStringList());
+        else
+            QVERIFY2(texts.join(QLatin1Char('|')).contains(told),
+                     qPrintable(texts.join(QLatin1Char('|'))));
+        QCOMPARE(f.window().windowTitle(), QStringLiteral("default.db \u2013 Olvessa.project"));
+        QVERIFY(shows(f, QStringLiteral("Local")));
+        QCOMPARE(f.app->store().db.engine_kind(), EngineKind::SQLite);
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), f.default_db());
+        if (why == QLatin1String("foreign tables"))
+            QCOMPARE(server_->column(database_of(uri),
+                                     QStringLiteral("SELECT tablename FROM pg_tables WHERE "
+                                                    "schemaname = 'public'")),
+                     QStringList{"clients"});
+        // The file is still the one written to.
+        f.app->store().lists.clients[0].client_name = "Still here";
+        f.app->store().lists.clients[0].modified = true;
+        command(f, id::FileSave);
+        QCOMPARE(DatabaseProbe(f.default_db()).rows("SELECT client_name FROM clients"),
+                 QStringList{"Still here"});
+    }
+
+    // New and Save As name a server through the same dialog: New makes the six tables and the
+    // users row in an empty database, Save As copies every record there; a database that holds
+    // the tables already is refused and left as it is. Save As goes back to a file as well.
+    void new_and_save_as_name_a_server() {
+        AppFixture f;
+        f.prepare(one_of_each);
+        QVERIFY(f.start());
+        const std::string copy = server_->new_database();
+        f.prompter.server_name = QString::fromStdString(copy);
+        command(f, id::FileSaveAs);
+        QCOMPARE(f.window().windowTitle(), title_of(copy));
+        QCOMPARE(
+            server_->column(database_of(copy), QStringLiteral("SELECT client_name FROM clients")),
+            QStringList{"Acme"});
+        QCOMPARE(server_->column(database_of(copy), QStringLiteral("SELECT task_title FROM task")),
+                 QStringList{"Design"});
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), QString::fromStdString(copy));
+        QVERIFY(shows(f, QStringLiteral("Design")));
+        // Going on there: a change reaches the server.
+        f.app->store().lists.clients[0].client_name = "Acme Ltd";
+        f.app->store().lists.clients[0].modified = true;
+        command(f, id::FileSave);
+        QCOMPARE(
+            server_->column(database_of(copy), QStringLiteral("SELECT client_name FROM clients")),
+            QStringList{"Acme Ltd"});
+
+        const std::string taken = server_->new_database();
+        fill_server(taken);
+        for (int id : {id::FileSaveAs, id::FileNew}) {
+            f.prompter.shown.clear();
+            f.prompter.server_name = QString::fromStdString(taken);
+            command(f, id);
+            QCOMPARE(f.messages().size(), 1);
+            QVERIFY2(f.messages().front().contains(QStringLiteral("holds Olvessa.project tables "
+                                                                  "already")),
+                     qPrintable(f.messages().front()));
+            QCOMPARE(f.window().windowTitle(), title_of(copy));
+            QCOMPARE(server_->column(database_of(taken),
+                                     QStringLiteral("SELECT client_name FROM clients")),
+                     QStringList{"Acme"});
+        }
+
+        // From the server back to a file.
+        f.prompter.shown.clear();
+        f.prompter.server_name.clear();
+        const QString back = f.path(QStringLiteral("back.db"));
+        f.prompter.file_name = back;
+        command(f, id::FileSaveAs);
+        QCOMPARE(f.window().windowTitle(), QStringLiteral("back.db \u2013 Olvessa.project"));
+        QCOMPARE(DatabaseProbe(back).rows("SELECT client_name FROM clients"),
+                 QStringList{"Acme Ltd"});
+
+        // New on an empty server database.
+        const std::string fresh = server_->new_database();
+        f.prompter.server_name = QString::fromStdString(fresh);
+        command(f, id::FileNew);
+        QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join(QLatin1Char('|'))));
+        QCOMPARE(f.window().windowTitle(), title_of(fresh));
+        QCOMPARE(server_->column(database_of(fresh),
+                                 QStringLiteral("SELECT tablename FROM pg_tables WHERE "
+                                                "schemaname = 'public' ORDER BY tablename")),
+                 (QStringList{"clients", "objectives", "project", "task", "task_detail", "users"}));
+        QCOMPARE(server_->column(database_of(fresh), QStringLiteral("SELECT userid FROM users")),
+                 QStringList{"Ada"});
+        QVERIFY(!shows(f, QStringLiteral("Acme")));
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), QString::fromStdString(fresh));
+    }
+
+    // Another machine took the database while the connection was lost: the next flush writes
+    // nothing, says so and offers Save As to a file, which keeps every change held.
+    void a_database_taken_meanwhile_keeps_the_changes_data() {
+        QTest::addColumn<bool>("save_now");
+        QTest::newRow("saved as a file at once") << true;
+        QTest::newRow("saved at exit") << false;
+    }
+    void a_database_taken_meanwhile_keeps_the_changes() {
+        QFETCH(bool, save_now);
         AppFixture f;
         f.prepare();
-        const QString missing = f.path(QStringLiteral("no-server"));
+        const std::string uri = server_->new_database();
+        fill_server(uri);
         f.app = std::make_unique<Application>(f.clock, f.prompter);
-        f.app->set_database_argument(QStringLiteral("postgresql://me@/work?host=") + missing);
-        f.app->start();
-        const QStringList texts = f.messages();
-        QVERIFY2(!texts.isEmpty() && texts.front().startsWith(
-                                         QStringLiteral("Could not open Database on ") + missing),
-                 qPrintable(texts.join(QLatin1Char('|'))));
-        QVERIFY(!f.app->store().db.has_current_database());
-        QVERIFY(!QFileInfo::exists(missing));
+        f.app->set_database_argument(QString::fromStdString(uri));
+        QVERIFY(f.app->start());
+        Store& store = f.app->store();
+        store.lists.clients[0].client_name = "Changed";
+        store.lists.clients[0].modified = true;
+
+        QVERIFY(server_->sql("postgres", QStringLiteral("SELECT pg_terminate_backend(pid) FROM "
+                                                        "pg_stat_activity WHERE datname = '%1'")
+                                             .arg(QString::fromStdString(database_of(uri)))));
+        Store other;
+        QVERIFY(other.db.open_database(uri));
+        QVERIFY(other.db.take_server_lock());
+
+        const QString kept = f.path(QStringLiteral("kept.db"));
+        f.prompter.file_name = kept;
+        f.prompter.choices = {save_now ? 0 : 1};
+        f.clock.advance_seconds(60);
+        f.app->jobs().poll();
+        QCOMPARE(f.prompter.buttons_shown, (QList<QStringList>{{"Save As…", "Not Now"}}));
+        QVERIFY2(f.messages().front().contains(QStringLiteral("This database is open on ")),
+                 qPrintable(f.messages().front()));
+        QCOMPARE(
+            server_->column(database_of(uri), QStringLiteral("SELECT client_name FROM clients")),
+            QStringList{"Acme"});
+        if (!save_now) {
+            QVERIFY(f.app->read_only());
+            QVERIFY(f.window().windowTitle().endsWith(QStringLiteral("(read-only)")));
+            // Later flushes say nothing more.
+            f.clock.advance_seconds(60);
+            f.app->jobs().poll();
+            QCOMPARE(f.prompter.shown.size(), 1);
+            f.prompter.choices = {0};
+            f.app->close_main_window();
+            QCOMPARE(f.prompter.buttons_shown.size(), 2);
+        } else {
+            QCOMPARE(f.window().windowTitle(), QStringLiteral("kept.db \u2013 Olvessa.project"));
+            QVERIFY(!f.app->read_only());
+            QCOMPARE(f.setting(QStringLiteral("Default Database")), kept);
+        }
+        QCOMPARE(DatabaseProbe(kept).rows("SELECT client_name FROM clients"),
+                 QStringList{"Changed"});
+        QCOMPARE(
+            server_->column(database_of(uri), QStringLiteral("SELECT client_name FROM clients")),
+            QStringList{"Acme"});
+    }
+
+    // Asked to end while the server does not answer at all: the program ends within two
+    // seconds and says on standard error that the last flush did not get through.
+    void termination_with_a_server_that_does_not_answer() {
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/olvessa");
+        QVERIFY2(QFile::exists(program), qPrintable(program));
+        const std::string uri = server_->new_database();
+        fill_server(uri);
+        AppFixture f;
+        f.write_settings(QStringLiteral("Ada"), QString::fromStdString(uri));
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("OLVESSA_SETTINGS"), f.settings_path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), f.path(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), f.path(QStringLiteral("config")));
+        child.setProcessEnvironment(env);
+        child.setWorkingDirectory(f.dir.path());
+        child.start(program, {});
+        QVERIFY(child.waitForStarted());
+        // Running once its records are in and the day's offline copy is made.
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(f.path(QStringLiteral("data/Olvessa/backups")))
+                                      .entryList({QStringLiteral("*.db")})
+                                      .isEmpty(),
+                                 20000);
+
+        const QList<pid_t> frozen =
+            server_processes(QString::fromStdString(server_->socket_folder()));
+        QVERIFY(frozen.size() > 1);
+        const auto resume = qScopeGuard([&frozen] {
+            for (pid_t pid : frozen)
+                ::kill(pid, SIGCONT);
+        });
+        for (pid_t pid : frozen)
+            ::kill(pid, SIGSTOP);
+
+        ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(child.waitForFinished(10000));
+        const qint64 took = waited.elapsed();
+        const QByteArray err = child.readAllStandardError();
+        QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        QVERIFY2(err.contains("Could not write to Database"), err.constData());
     }
 };
 OLV_TEST_CLASS(ServerAppTest)

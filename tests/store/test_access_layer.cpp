@@ -202,6 +202,29 @@ private slots:
         QCOMPARE(probe.column("select name from sqlite_master"), QStringList{"only_first"});
     }
 
+    // A database made read-only leaves that state behind: the next one opened, replacing it or
+    // after it was closed, is written to.
+    void theNextDatabaseIsWritableAfterAReadOnlyOne_data() {
+        QTest::addColumn<bool>("closed_first");
+        QTest::newRow("replaced") << false;
+        QTest::newRow("closed, then another opened") << true;
+    }
+    void theNextDatabaseIsWritableAfterAReadOnlyOne() {
+        QFETCH(bool, closed_first);
+        QTemporaryDir dir;
+        AccessLayer db;
+        db.load_engine();
+        QVERIFY(db.open_database(file_in(dir, "held.db")));
+        QCOMPARE(db.set_read_only(), 0);
+        QVERIFY(db.current_read_only());
+        QVERIFY(db.execute("create table refused(a)") != 0);
+        if (closed_first)
+            db.close_current_database();
+        QVERIFY(db.open_database(file_in(dir, "mine.db")));
+        QVERIFY(!db.current_read_only());
+        QCOMPARE(db.execute("create table kept(a)"), 0);
+    }
+
     void closingReleasesTheCurrentResult() {
         QTemporaryDir dir;
         AccessLayer db;

@@ -189,6 +189,9 @@ private slots:
         QVERIFY(s.store.lists.clients[0].modified);
         QVERIFY(!flush(s.store).committed);
         QCOMPARE(s.stored_rate(), QStringList{"50"});
+        // Read-only from then on without asking the server anything: it may be out of reach.
+        QCOMPARE(s.store.db.set_read_only(), 0);
+        QVERIFY(s.store.db.current_read_only());
     }
 
     void a_password_is_asked_for_only_when_nothing_supplies_one() {
