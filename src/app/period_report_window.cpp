@@ -508,10 +508,9 @@ void PeriodReportWindow::export_csv() {
         databases.push_back(QFile::encodeName(open_database()).toStdString());
     const std::size_t count = listing_.positions.size();
     LongWork work(this, QStringLiteral("Exporting %1 entries…").arg(count), count);
-    const UserFileResult written =
-        write_user_file(QFile::encodeName(name).toStdString(), databases,
-                        csv_file_rows(ws_.store, listing_),
-                        [&work](std::size_t done, std::size_t) { return work.step(done); });
+    const UserFileResult written = write_user_file(
+        QFile::encodeName(name).toStdString(), databases, csv_file_rows(ws_.store, listing_),
+        [&work](std::size_t done, std::size_t) { return work.step(done); });
     if (written.status == UserFileStatus::Cancelled)
         return;
     if (written.status != UserFileStatus::Written) {
