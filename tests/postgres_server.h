@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <grp.h>
 #include <pwd.h>
 #include <string>
@@ -92,6 +93,13 @@ public:
                  QStringLiteral("-w"), QStringLiteral("stop")});
     }
 
+    // Stops every process of the server with SIGSTOP (true) or lets them go on with SIGCONT
+    // (false). Stopped, the server keeps every connection open and answers nothing.
+    void pause(bool stopped) {
+        for (pid_t pid : processes())
+            ::kill(pid, stopped ? SIGSTOP : SIGCONT);
+    }
+
     // A fresh empty database, and the URI that reaches it as `user` over the socket.
     std::string new_database(const char* user = "postgres") {
         const QString name = QStringLiteral("db%1").arg(++databases_);
@@ -128,6 +136,30 @@ public:
 
 private:
     QString data() const { return dir_.path() + QStringLiteral("/data"); }
+
+    // The postmaster and its children (from /proc), the postmaster last.
+    QList<pid_t> processes() const {
+        QFile pid_file(data() + QStringLiteral("/postmaster.pid"));
+        if (!pid_file.open(QIODevice::ReadOnly))
+            return {};
+        const pid_t postmaster = pid_file.readLine().trimmed().toInt();
+        QList<pid_t> found;
+        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            bool number = false;
+            const pid_t pid = entry.toInt(&number);
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (!number || !stat.open(QIODevice::ReadOnly))
+                continue;
+            // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+            const QByteArray line = stat.readAll();
+            const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (after.size() > 1 && after[1].toInt() == postmaster)
+                found << pid;
+        }
+        if (postmaster > 0)
+            found << postmaster;
+        return found;
+    }
 
     bool run(const QString& tool, QStringList arguments, QString* out = nullptr) {
         QProcess process;

@@ -2,6 +2,8 @@
 // Copyright (C) 2026 The Olvessa.project developers
 #include "app/termination.h"
 
+#include "store/server_connection.h"
+
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
@@ -21,6 +23,9 @@ struct sigaction previous_actions[kSignals.size()];
 
 void on_signal(int number) {
     const int saved = errno;
+    // A statement waiting for a server that does not answer gives up, so that the request is
+    // seen at once.
+    interrupt_server_waits();
     const unsigned char byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const auto written = ::write(pipe_fds[1], &byte, 1);
     errno = saved;

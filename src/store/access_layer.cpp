@@ -294,7 +294,7 @@ int AccessLayer::State::server_execute(DatabaseSlot& slot, std::string_view stat
     code = slot.server->execute(statement, last_error);
     // A connection found gone at the start of a transaction is taken up again at once: the
     // transaction has not begun, so nothing of it is lost.
-    if (begins && code == server_code::kLost && reconnect) {
+    if (begins && code == server_code::kLost && reconnect && !slot.server->went_silent()) {
         if (!ensure_connected(slot, true, code))
             return code;
         code = slot.server->execute(statement, last_error);

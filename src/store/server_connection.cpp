@@ -4,6 +4,8 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstring>
@@ -19,6 +21,13 @@ namespace {
 constexpr long long kLockKey = 0x4F4C5653; // "OLVS"
 
 constexpr std::string_view kApplicationPrefix = "Olvessa.project@";
+
+// Counts the requests to stop waiting; a wait gives up when it changes under it.
+std::atomic<unsigned> interrupts{0};
+static_assert(std::atomic<unsigned>::is_always_lock_free, "reached from a signal handler");
+
+// How often a wait without a deadline looks whether it was asked to stop.
+constexpr int kWaitSliceMs = 200;
 
 std::string machine_name() {
     char name[256] = {};
@@ -107,6 +116,10 @@ std::size_t unescape(char* text, std::size_t length) {
 
 } // namespace
 
+void interrupt_server_waits() {
+    interrupts.fetch_add(1);
+}
+
 void ServerResultDeleter::operator()(pg_result* result) const {
     PQclear(result);
 }
@@ -130,6 +143,7 @@ void ServerConnection::close() {
 ServerConnection::Opened ServerConnection::open(const std::string& uri, const std::string& password,
                                                 int timeout_seconds) {
     close();
+    connect_timeout_seconds_ = timeout_seconds;
     const std::string application = std::string(kApplicationPrefix) + machine_name();
     const std::string timeout = std::to_string(timeout_seconds);
     // The URI comes first and is expanded; what follows overrides it.
@@ -161,7 +175,25 @@ bool ServerConnection::reconnect() {
     copying_ = false;
     locked_ = false;
     silent_ = false;
-    PQreset(conn_);
+    // Driven step by step: a server that takes the connection but never answers is given up
+    // after the connect timeout, or at once when the program is asked to end.
+    const unsigned asked = interrupts.load();
+    if (!PQresetStart(conn_))
+        return false;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(connect_timeout_seconds_);
+    PostgresPollingStatusType status = PGRES_POLLING_WRITING;
+    while (status != PGRES_POLLING_OK && status != PGRES_POLLING_FAILED) {
+        pollfd waiting{PQsocket(conn_),
+                       static_cast<short>(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        const int ready = poll(&waiting, 1, kWaitSliceMs);
+        if (interrupts.load() != asked || std::chrono::steady_clock::now() >= deadline) {
+            silent_ = true;
+            return false;
+        }
+        if (ready > 0)
+            status = PQresetPoll(conn_);
+    }
     return PQstatus(conn_) == CONNECTION_OK;
 }
 
@@ -180,21 +212,30 @@ void ServerConnection::set_answer_timeout(int milliseconds) {
 ServerResult ServerConnection::run(const std::string& text) {
     if (silent_)
         return nullptr;
-    if (answer_timeout_ms_ <= 0)
-        return ServerResult(PQexec(conn_, text.c_str()));
-    // Sent and awaited by hand, so that a server that does not answer is given up on in time.
+    // Sent and awaited by hand, so that a server that does not answer is given up on in time,
+    // and a request to end is not held up by one that never answers.
+    const unsigned asked = interrupts.load();
     if (!PQsendQuery(conn_, text.c_str()))
         return nullptr;
+    const bool limited = answer_timeout_ms_ > 0;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(answer_timeout_ms_);
     while (PQisBusy(conn_)) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        int wait_ms = kWaitSliceMs;
+        if (limited) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            wait_ms = static_cast<int>(std::min<long long>(left.count(), kWaitSliceMs));
+        }
         pollfd waiting{PQsocket(conn_), POLLIN, 0};
-        if (left.count() <= 0 || poll(&waiting, 1, static_cast<int>(left.count())) == 0) {
+        const int ready = wait_ms > 0 ? poll(&waiting, 1, wait_ms) : 0;
+        if (interrupts.load() != asked ||
+            (limited && ready == 0 && std::chrono::steady_clock::now() >= deadline)) {
             silent_ = true;
             return nullptr;
         }
+        if (ready <= 0)
+            continue; // a slice passed, or a signal came: look again
         if (!PQconsumeInput(conn_))
             return nullptr;
     }

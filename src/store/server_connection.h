@@ -25,6 +25,11 @@ inline constexpr int kReadOnly = 8;
 inline constexpr int kLost = 10;
 } // namespace server_code
 
+// Asked to end: a statement waiting for a server's answer at this moment gives up within a
+// moment, as one the server did not answer in time (the connection counts as lost). Statements
+// sent afterwards wait as usual. Safe to call from a signal handler.
+void interrupt_server_waits();
+
 struct ServerResultDeleter {
     void operator()(pg_result* result) const;
 };
@@ -47,6 +52,9 @@ public:
     // Connects again with the same parameters after the connection was lost.
     bool reconnect();
     bool connected() const;
+    // True after the server left a statement or a reconnection unanswered (rather than closing
+    // the connection): trying again at once would only wait as long again.
+    bool went_silent() const { return silent_; }
     // From now on a statement the server does not answer within this time fails as a lost
     // connection (0: wait as long as it takes).
     void set_answer_timeout(int milliseconds);
@@ -96,6 +104,7 @@ private:
     char* line_ = nullptr; // the current copy line, owned by libpq's allocator
     bool copying_ = false;
     int answer_timeout_ms_ = 0;
+    int connect_timeout_seconds_ = 10;
     bool silent_ = false; // the server left a statement unanswered: the connection is useless
 };
 

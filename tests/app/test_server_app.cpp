@@ -19,8 +19,11 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <chrono>
 #include <csignal>
 #include <sys/types.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace olv;
 using namespace olv::testing;
@@ -114,31 +117,6 @@ void answer_password(QObject* context, const QString& password) {
         dialog->setTextValue(password);
         dialog->accept();
     });
-}
-
-// The server processes of the cluster, the postmaster last: stopped with SIGSTOP they hold
-// every connection open without ever answering.
-QList<pid_t> server_processes(const QString& socket_folder) {
-    QFile pid_file(socket_folder + QStringLiteral("/data/postmaster.pid"));
-    if (!pid_file.open(QIODevice::ReadOnly))
-        return {};
-    const pid_t postmaster = pid_file.readLine().trimmed().toInt();
-    QList<pid_t> found;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        const pid_t pid = entry.toInt(&number);
-        if (!number)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (after.size() > 1 && after[1].toInt() == postmaster)
-            found << pid;
-    }
-    found << postmaster;
-    return found;
 }
 
 } // namespace
@@ -584,6 +562,36 @@ private slots:
             QStringList{"Acme"});
     }
 
+    // Asked to end while a flush waits for a server that stopped answering: the wait gives up,
+    // and the program ends within two seconds of the request.
+    void termination_during_a_flush_to_a_silent_server() {
+        AppFixture f;
+        f.prepare();
+        const std::string uri = server_->new_database();
+        fill_server(uri);
+        f.app = std::make_unique<Application>(f.clock, f.prompter);
+        f.app->set_database_argument(QString::fromStdString(uri));
+        QVERIFY(f.app->start());
+        f.app->store().lists.clients[0].client_name = "Changed";
+        f.app->store().lists.clients[0].modified = true;
+
+        server_->pause(true);
+        const auto resume = qScopeGuard([this] { server_->pause(false); });
+        QElapsedTimer since_request;
+        std::thread asker([&since_request] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            since_request.start();
+            ::kill(::getpid(), SIGTERM);
+        });
+        f.clock.advance_seconds(60);
+        f.app->jobs().poll(); // the periodic flush, stuck until the request comes
+        asker.join();
+        QTRY_VERIFY_WITH_TIMEOUT(f.app->has_finished(), 5000);
+        QVERIFY2(since_request.elapsed() < 2000,
+                 qPrintable(QString::number(since_request.elapsed())));
+        QCOMPARE(f.app->exit_code(), 0);
+    }
+
     // Asked to end while the server does not answer at all: the program ends within two
     // seconds and says on standard error that the last flush did not get through.
     void termination_with_a_server_that_does_not_answer() {
@@ -610,15 +618,8 @@ private slots:
                                       .isEmpty(),
                                  20000);
 
-        const QList<pid_t> frozen =
-            server_processes(QString::fromStdString(server_->socket_folder()));
-        QVERIFY(frozen.size() > 1);
-        const auto resume = qScopeGuard([&frozen] {
-            for (pid_t pid : frozen)
-                ::kill(pid, SIGCONT);
-        });
-        for (pid_t pid : frozen)
-            ::kill(pid, SIGSTOP);
+        server_->pause(true);
+        const auto resume = qScopeGuard([this] { server_->pause(false); });
 
         ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
         QElapsedTimer waited;

@@ -3,6 +3,7 @@
 // What only a database on a server has: its types, the lock between machines, read-only use,
 // lost connections and passwords; and the location forms that name one.
 #include "postgres_server.h"
+#include "store/server_connection.h"
 #include "store_fixture.h"
 #include "test_registry.h"
 
@@ -11,7 +12,10 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <QScopeGuard>
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <unistd.h>
 
 using namespace olv;
@@ -167,6 +171,37 @@ private slots:
         QVERIFY2(server_->restart(), qPrintable(server_->error()));
         QVERIFY2(flush(s.store).committed, s.store.db.last_error().c_str());
         QCOMPARE(s.stored_rate(), QStringList{"62"});
+    }
+
+    // A server that stops answering holds a statement only until the program is asked to end:
+    // the wait, and a reconnection to it, give up at once; the records stay modified and are
+    // written once the server answers again.
+    void a_request_to_end_stops_waiting_for_a_silent_server() {
+        ServerStore s(*server_);
+        s.change_rate(64);
+        server_->pause(true);
+        auto resume = qScopeGuard([this] { server_->pause(false); });
+        const auto ask_to_end_soon = [] {
+            return std::thread([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                interrupt_server_waits();
+            });
+        };
+        for (const char* attempt : {"a statement", "a reconnection"}) {
+            std::thread asker = ask_to_end_soon();
+            QElapsedTimer waited;
+            waited.start();
+            const FlushResult stopped = flush(s.store);
+            asker.join();
+            QVERIFY2(waited.elapsed() < 2000,
+                     qPrintable(QStringLiteral("%1: %2 ms").arg(attempt).arg(waited.elapsed())));
+            QVERIFY(!stopped.committed && stopped.database_unavailable);
+            QVERIFY(s.store.lists.clients[0].modified);
+        }
+        resume.dismiss();
+        server_->pause(false);
+        QVERIFY2(flush(s.store).committed, s.store.db.last_error().c_str());
+        QCOMPARE(s.stored_rate(), QStringList{"64"});
     }
 
     // While the connection was gone another machine took the lock: nothing is written, the
