@@ -114,6 +114,33 @@ std::size_t unescape(char* text, std::size_t length) {
     return out;
 }
 
+// Drives a connection attempt begun with PQconnectStartParams or PQresetStart to its end, so
+// that a server that takes the connection but never answers is given up after the timeout, or
+// at once when the program is asked to end (`gave_up` then set).
+bool drive_connection(PGconn* conn, bool reset, int timeout_seconds, unsigned asked,
+                      bool& gave_up) {
+    gave_up = false;
+    if (!conn || PQstatus(conn) == CONNECTION_BAD)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+    PostgresPollingStatusType status = PGRES_POLLING_WRITING;
+    while (status != PGRES_POLLING_OK && status != PGRES_POLLING_FAILED) {
+        const int socket = PQsocket(conn);
+        if (socket < 0)
+            return false;
+        pollfd waiting{socket,
+                       static_cast<short>(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        const int ready = poll(&waiting, 1, kWaitSliceMs);
+        if (interrupts.load() != asked || std::chrono::steady_clock::now() >= deadline) {
+            gave_up = true;
+            return false;
+        }
+        if (ready > 0)
+            status = reset ? PQresetPoll(conn) : PQconnectPoll(conn);
+    }
+    return PQstatus(conn) == CONNECTION_OK;
+}
+
 } // namespace
 
 void interrupt_server_waits() {
@@ -153,8 +180,9 @@ ServerConnection::Opened ServerConnection::open(const std::string& uri, const st
                             "UTF8",      password.c_str(),    nullptr};
     if (password.empty())
         keywords[4] = values[4] = nullptr;
-    conn_ = PQconnectdbParams(keywords, values, 1);
-    if (conn_ && PQstatus(conn_) == CONNECTION_OK) {
+    const unsigned asked = interrupts.load();
+    conn_ = PQconnectStartParams(keywords, values, 1);
+    if (drive_connection(conn_, false, timeout_seconds, asked, silent_)) {
         // The server's notices ("terminating connection ...") are not for the terminal: what
         // matters comes back as a statement's result.
         PQsetNoticeProcessor(
@@ -175,26 +203,10 @@ bool ServerConnection::reconnect() {
     copying_ = false;
     locked_ = false;
     silent_ = false;
-    // Driven step by step: a server that takes the connection but never answers is given up
-    // after the connect timeout, or at once when the program is asked to end.
     const unsigned asked = interrupts.load();
     if (!PQresetStart(conn_))
         return false;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::seconds(connect_timeout_seconds_);
-    PostgresPollingStatusType status = PGRES_POLLING_WRITING;
-    while (status != PGRES_POLLING_OK && status != PGRES_POLLING_FAILED) {
-        pollfd waiting{PQsocket(conn_),
-                       static_cast<short>(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
-        const int ready = poll(&waiting, 1, kWaitSliceMs);
-        if (interrupts.load() != asked || std::chrono::steady_clock::now() >= deadline) {
-            silent_ = true;
-            return false;
-        }
-        if (ready > 0)
-            status = PQresetPoll(conn_);
-    }
-    return PQstatus(conn_) == CONNECTION_OK;
+    return drive_connection(conn_, true, connect_timeout_seconds_, asked, silent_);
 }
 
 bool ServerConnection::connected() const {

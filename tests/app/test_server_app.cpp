@@ -592,9 +592,16 @@ private slots:
         QCOMPARE(f.app->exit_code(), 0);
     }
 
-    // Asked to end while the server does not answer at all: the program ends within two
-    // seconds and says on standard error that the last flush did not get through.
+    // Asked to end while the server does not answer at all, after the records came in or while
+    // the program still connects at start: it ends within two seconds, and a last flush that
+    // did not get through is told on standard error.
+    void termination_with_a_server_that_does_not_answer_data() {
+        QTest::addColumn<bool>("while_connecting");
+        QTest::newRow("while working") << false;
+        QTest::newRow("while connecting at start") << true;
+    }
     void termination_with_a_server_that_does_not_answer() {
+        QFETCH(bool, while_connecting);
         const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/olvessa");
         QVERIFY2(QFile::exists(program), qPrintable(program));
         const std::string uri = server_->new_database();
@@ -610,27 +617,37 @@ private slots:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), f.path(QStringLiteral("config")));
         child.setProcessEnvironment(env);
         child.setWorkingDirectory(f.dir.path());
+        const auto resume = qScopeGuard([this] { server_->pause(false); });
+        if (while_connecting)
+            server_->pause(true);
         child.start(program, {});
         QVERIFY(child.waitForStarted());
-        // Running once its records are in and the day's offline copy is made.
-        QTRY_VERIFY_WITH_TIMEOUT(!QDir(f.path(QStringLiteral("data/Olvessa/backups")))
-                                      .entryList({QStringLiteral("*.db")})
-                                      .isEmpty(),
-                                 20000);
-
-        server_->pause(true);
-        const auto resume = qScopeGuard([this] { server_->pause(false); });
+        if (while_connecting) {
+            // Well inside the ten seconds a connection may take, and past the program's own
+            // start-up.
+            QTest::qWait(1500);
+        } else {
+            // Running once its records are in and the day's offline copy is made.
+            QTRY_VERIFY_WITH_TIMEOUT(!QDir(f.path(QStringLiteral("data/Olvessa/backups")))
+                                          .entryList({QStringLiteral("*.db")})
+                                          .isEmpty(),
+                                     20000);
+            server_->pause(true);
+        }
 
         ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
         QElapsedTimer waited;
         waited.start();
-        QVERIFY(child.waitForFinished(10000));
+        QVERIFY(child.waitForFinished(15000));
         const qint64 took = waited.elapsed();
         const QByteArray err = child.readAllStandardError();
         QVERIFY2(took < 2000, qPrintable(QString::number(took)));
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);
-        QVERIFY2(err.contains("Could not write to Database"), err.constData());
+        if (!while_connecting)
+            QVERIFY2(err.contains("Could not write to Database"), err.constData());
+        // Nothing was made in its place.
+        QVERIFY(!QFile::exists(f.path(QStringLiteral("data/Olvessa/default.db"))));
     }
 };
 OLV_TEST_CLASS(ServerAppTest)
