@@ -502,6 +502,46 @@ private slots:
         QCOMPARE(f.setting(QStringLiteral("Default Database")), QString::fromStdString(fresh));
     }
 
+    // New and Save As to a server that wants a password ask for it once (masked); the program
+    // goes on there with it, and remembers the database without it.
+    void new_and_save_as_ask_for_the_password_once_data() {
+        QTest::addColumn<int>("command_id");
+        QTest::newRow("Save As") << int(id::FileSaveAs);
+        QTest::newRow("New") << int(id::FileNew);
+    }
+    void new_and_save_as_ask_for_the_password_once() {
+        QFETCH(int, command_id);
+        AppFixture f;
+        f.prepare(one_of_each);
+        QVERIFY(f.start());
+        const std::string uri = server_->new_database(PostgresServer::kPasswordUser);
+        int asked = 0;
+        bool masked = true;
+        QTimer answering;
+        QObject::connect(&answering, &QTimer::timeout, &f.context, [&] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            ++asked;
+            masked = masked && dialog->textEchoMode() == QLineEdit::Password;
+            dialog->setTextValue(QString::fromLatin1(PostgresServer::kPassword));
+            dialog->accept();
+        });
+        answering.start(20);
+        f.prompter.server_name = QString::fromStdString(uri);
+        command(f, command_id);
+        answering.stop();
+        QCOMPARE(asked, 1);
+        QVERIFY(masked);
+        QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join(QLatin1Char('|'))));
+        QCOMPARE(f.window().windowTitle(), title_of(uri));
+        QCOMPARE(shows(f, QStringLiteral("Acme")), command_id == id::FileSaveAs);
+        QCOMPARE(f.setting(QStringLiteral("Default Database")), QString::fromStdString(uri));
+        QFile settings(f.settings_path());
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY(!settings.readAll().contains("s3cret"));
+    }
+
     // Another machine took the database while the connection was lost: the next flush writes
     // nothing, says so and offers Save As to a file, which keeps every change held.
     void a_database_taken_meanwhile_keeps_the_changes_data() {
