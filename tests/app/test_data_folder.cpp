@@ -4,6 +4,7 @@
 #include "app/daily_backup.h"
 #include "app/data_folder.h"
 #include "app_fixture.h"
+#include "file_bytes.h"
 #include "test_registry.h"
 #include "views/tree.h"
 
@@ -22,12 +23,6 @@ namespace {
 
 QStringList files_in(const QString& folder, const QStringList& patterns = {}) {
     return QDir(folder).entryList(patterns, QDir::Files, QDir::Name);
-}
-
-void write_file(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 // "<stem>-<hash>-<day>.db": the hash is the first 8 hex digits of the SHA-1 of the resolved path.
