@@ -409,6 +409,7 @@ bool ServerConnection::start_rows(std::string_view query, int& code, std::string
         return false;
     }
     copying_ = true;
+    copy_asked_ = interrupts.load();
     return true;
 }
 
@@ -420,7 +421,25 @@ bool ServerConnection::next_row(std::vector<std::string_view>& cells, std::vecto
     }
     if (!copying_)
         return false;
-    const int length = PQgetCopyData(conn_, &line_, 0);
+    // Read without blocking, so that a server that stops answering in the middle of the rows
+    // does not hold up a request to end.
+    int length = PQgetCopyData(conn_, &line_, 1);
+    while (length == 0) {
+        pollfd waiting{PQsocket(conn_), POLLIN, 0};
+        const int ready = poll(&waiting, 1, kWaitSliceMs);
+        if (interrupts.load() != copy_asked_) {
+            silent_ = true;
+            copying_ = false;
+            code = server_code::kLost;
+            error = connection_error(conn_, silent_);
+            return false;
+        }
+        if (ready > 0 && !PQconsumeInput(conn_)) {
+            length = -2;
+            break;
+        }
+        length = PQgetCopyData(conn_, &line_, 1);
+    }
     if (length > 0) {
         cells.clear();
         nulls.clear();

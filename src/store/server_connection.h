@@ -103,6 +103,7 @@ private:
     bool locked_ = false;
     char* line_ = nullptr; // the current copy line, owned by libpq's allocator
     bool copying_ = false;
+    unsigned copy_asked_ = 0; // the requests to stop waiting when the rows began
     int answer_timeout_ms_ = 0;
     int connect_timeout_seconds_ = 10;
     bool silent_ = false; // the server left a statement unanswered: the connection is useless

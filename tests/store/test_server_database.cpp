@@ -204,6 +204,37 @@ private slots:
         QCOMPARE(s.stored_rate(), QStringList{"64"});
     }
 
+    // The same in the middle of streamed rows: once what arrived is read, the wait for more
+    // gives up when asked, and the rows end as a lost connection.
+    void a_request_to_end_stops_waiting_for_more_rows() {
+        ServerConnection connection;
+        QCOMPARE(connection.open(server_->new_database(), std::string(), 10),
+                 ServerConnection::Opened::Yes);
+        int code = -1;
+        std::string error;
+        QVERIFY(connection.start_rows(
+            "SELECT g, repeat('x', 200) FROM generate_series(1, 1000000) g", code, error));
+        std::vector<std::string_view> cells;
+        std::vector<bool> nulls;
+        QVERIFY(connection.next_row(cells, nulls, code, error));
+        server_->pause(true);
+        const auto resume = qScopeGuard([this] { server_->pause(false); });
+        std::thread asker([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            interrupt_server_waits();
+        });
+        QElapsedTimer waited;
+        waited.start();
+        int rows = 1;
+        while (connection.next_row(cells, nulls, code, error))
+            ++rows;
+        asker.join();
+        QVERIFY2(waited.elapsed() < 2000, qPrintable(QString::number(waited.elapsed())));
+        QVERIFY(rows < 1000000);
+        QCOMPARE(code, server_code::kLost);
+        QVERIFY(!connection.connected());
+    }
+
     // While the connection was gone another machine took the lock: nothing is written, the
     // records stay modified and the store says why.
     void a_lock_taken_meanwhile_stops_every_write() {
