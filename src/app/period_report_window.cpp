@@ -44,6 +44,9 @@
 #include <algorithm>
 #include <atomic>
 #include <malloc.h>
+#include <new>
+#include <span>
+#include <sys/mman.h>
 #include <tuple>
 
 namespace olv {
@@ -120,6 +123,44 @@ void give_back_memory() {
 
 } // namespace
 
+// A block of memory of its own for a large copy, mapped and unmapped whole: given back to the
+// system the moment it is freed, on whichever thread, and made ready page by page at once.
+template <typename T> class MappedArray {
+public:
+    MappedArray() = default;
+    explicit MappedArray(std::size_t n) : size_(n) {
+        if (n == 0)
+            return;
+        void* at = mmap(nullptr, n * sizeof(T), PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (at == MAP_FAILED)
+            throw std::bad_alloc();
+        data_ = static_cast<T*>(at);
+    }
+    ~MappedArray() { release(); }
+    MappedArray(const MappedArray&) = delete;
+    MappedArray& operator=(const MappedArray&) = delete;
+    MappedArray& operator=(MappedArray&& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        other.release();
+        return *this;
+    }
+    T* data() { return data_; }
+    std::span<const T> view() const { return {data_, size_}; }
+    std::size_t size() const { return size_; }
+
+private:
+    void release() {
+        if (data_)
+            munmap(data_, size_ * sizeof(T));
+        data_ = nullptr;
+        size_ = 0;
+    }
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
 // A listing worked out on a thread of its own, from a copy of the entries taken when it was asked
 // for: the window's lists keep changing under a running timer. The thread first makes room for
 // the copy, which is slow where fresh memory is (it is touched page by page); the window's thread
@@ -128,8 +169,8 @@ struct PeriodReportWindow::ListingJob {
     enum class Step { MakingRoom, Computing };
     Step step = Step::MakingRoom;
     std::atomic<bool> stop{false};
-    std::vector<TimeEntry> entries;
-    std::vector<std::size_t> owners;
+    MappedArray<TimeEntry> entries;
+    MappedArray<std::size_t> owners;
     std::uint64_t structure_version = 0;
     ListingPlan plan;
 };
@@ -294,6 +335,12 @@ PeriodReportWindow::~PeriodReportWindow() {
     // about a listing that is gone.
     rows_->setModel(nullptr);
     entries_->setModel(nullptr);
+    // The lists and what they hold go first, so that the memory given back below includes
+    // theirs; the rest of the window is small.
+    delete rows_;
+    delete entries_;
+    delete rows_model_;
+    delete entries_model_;
     listing_ = {};
     marks_ = {};
     give_back_memory();
@@ -400,8 +447,8 @@ void PeriodReportWindow::start_listing(PeriodScope scope, const Period& period,
     job_ = job;
     set_busy(true);
     run_worker([job, n] {
-        job->entries.resize(n);
-        job->owners.resize(n);
+        job->entries = MappedArray<TimeEntry>(n);
+        job->owners = MappedArray<std::size_t>(n);
     });
 }
 
@@ -435,15 +482,17 @@ void PeriodReportWindow::worker_finished(std::shared_ptr<ListingJob> job) {
         return;
     }
     if (job->step == ListingJob::Step::MakingRoom) {
+        const auto& entries = ws_.store.lists.entries;
         const auto& owners = ws_.store.children().task_of_each_entry();
-        job->entries.resize(ws_.store.lists.entries.size());
-        job->owners.resize(owners.size());
-        std::copy(ws_.store.lists.entries.begin(), ws_.store.lists.entries.end(),
-                  job->entries.begin());
-        std::copy(owners.begin(), owners.end(), job->owners.begin());
+        if (job->entries.size() != entries.size() || job->owners.size() != owners.size()) {
+            job->entries = MappedArray<TimeEntry>(entries.size());
+            job->owners = MappedArray<std::size_t>(owners.size());
+        }
+        std::copy(entries.begin(), entries.end(), job->entries.data());
+        std::copy(owners.begin(), owners.end(), job->owners.data());
         job->step = ListingJob::Step::Computing;
         run_worker([job] {
-            fill_listing(job->plan, job->entries, job->owners, &job->stop);
+            fill_listing(job->plan, job->entries.view(), job->owners.view(), &job->stop);
             job->entries = {};
             job->owners = {};
         });

@@ -141,8 +141,8 @@ std::uint64_t mix(Key key, bool billed, std::int64_t seconds) {
 
 // The entries and the task of each, by list index: the store's own, or a copy of them.
 struct EntrySource {
-    const std::vector<TimeEntry>& entries;
-    const ChildIndex::Indices& owners;
+    std::span<const TimeEntry> entries;
+    std::span<const std::size_t> owners;
 };
 
 EntrySource source_of(const Store& store) {
@@ -178,7 +178,7 @@ bool counted_running(const PeriodListing& listing, std::uint32_t entry) {
     return false;
 }
 
-std::uint64_t fingerprint_of(const std::vector<TimeEntry>& entries, const PeriodListing& listing) {
+std::uint64_t fingerprint_of(std::span<const TimeEntry> entries, const PeriodListing& listing) {
     std::vector<char> running(listing.positions.size(), 0);
     for (const CountedEntry& c : listing.running)
         running[c.position] = 1;
@@ -268,8 +268,8 @@ ListingPlan plan_listing(const Store& store, PeriodScope scope, const Period& pe
     return plan;
 }
 
-void fill_listing(ListingPlan& plan, const std::vector<TimeEntry>& entries,
-                  const std::vector<std::size_t>& owners, const std::atomic<bool>* stop) {
+void fill_listing(ListingPlan& plan, std::span<const TimeEntry> entries,
+                  std::span<const std::size_t> owners, const std::atomic<bool>* stop) {
     PeriodListing& out = plan.listing;
     if (out.scope.kind == RecordKind::None)
         return;
@@ -302,8 +302,18 @@ void fill_listing(ListingPlan& plan, const std::vector<TimeEntry>& entries,
         return ra != rb ? ra < rb : entries[a].key < entries[b].key;
     };
     // A load leaves the entries in date order: then only each day's entries need sorting.
-    if (!std::is_sorted(positions.begin(), positions.end(), by_day))
-        std::stable_sort(positions.begin(), positions.end(), by_day);
+    // Otherwise the day and the position go into one number each, which sort quickly and, as
+    // the positions ascend, keep each day's entries in list order.
+    if (!std::is_sorted(positions.begin(), positions.end(), by_day)) {
+        std::vector<std::uint64_t> keyed(positions.size());
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            const auto day = static_cast<std::uint32_t>(day_of(positions[i]) + 0x80000000ll);
+            keyed[i] = static_cast<std::uint64_t>(day) << 32 | positions[i];
+        }
+        std::sort(keyed.begin(), keyed.end());
+        for (std::size_t i = 0; i < positions.size(); ++i)
+            positions[i] = static_cast<std::uint32_t>(keyed[i]);
+    }
     if (stopped(stop))
         return;
     for (auto first = positions.begin(); first != positions.end();) {

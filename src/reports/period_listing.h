@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -69,8 +70,8 @@ ListingPlan plan_listing(const Store& store, PeriodScope scope, const Period& pe
 // The long part reads only the entries and the task of each entry by list index (the store's
 // children().task_of_each_entry()), which may be copies. Once `stop` is set it gives up early,
 // leaving a listing that must not be shown.
-void fill_listing(ListingPlan& plan, const std::vector<TimeEntry>& entries,
-                  const std::vector<std::size_t>& owners, const std::atomic<bool>* stop = nullptr);
+void fill_listing(ListingPlan& plan, std::span<const TimeEntry> entries,
+                  std::span<const std::size_t> owners, const std::atomic<bool>* stop = nullptr);
 
 // How many entries fall in the period, whatever their item: an upper bound of a listing's size,
 // found with one pass over the dates, to tell a quick listing from a long one beforehand.
