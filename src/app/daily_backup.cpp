@@ -53,9 +53,9 @@ QRegularExpression backup_pattern(const QString& database, const QString& ending
     const QString hash = is_server(database)
                              ? QString()
                              : QStringLiteral("(-%1)?").arg(database_path_hash(database));
-    return QRegularExpression(QStringLiteral("^%1%2-\\d{4}-\\d{2}-\\d{2}\\.db%3$")
-                                  .arg(QRegularExpression::escape(stem_of(database)), hash,
-                                       ending));
+    return QRegularExpression(
+        QStringLiteral("^%1%2-\\d{4}-\\d{2}-\\d{2}\\.db%3$")
+            .arg(QRegularExpression::escape(stem_of(database)), hash, ending));
 }
 
 // A copy changed after its day has been opened and worked in: it is the user's now. Of the

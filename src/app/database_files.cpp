@@ -129,8 +129,8 @@ void open_database_file(Application& app, const QString& path) {
         app.database_opened();
         // Remembered without any password, and only once it opened.
         if (opened)
-            set_setting(app.settings_key(), QStringLiteral("Default Database"),
-                        shown.toStdString(), SettingType::Text, app.prompter(), app.main_window());
+            set_setting(app.settings_key(), QStringLiteral("Default Database"), shown.toStdString(),
+                        SettingType::Text, app.prompter(), app.main_window());
         return;
     }
     if (!lock_database(app, path)) {

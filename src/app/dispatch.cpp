@@ -317,7 +317,9 @@ void save_sequence(Application& app, FlushFailures failures) {
     if (app.read_only()) {
         // Nothing can be written there: the changes stay in the lists, where Save As finds them.
         if (failures == FlushFailures::ToStandardError && has_unsaved_records(app.store()))
-            std::fprintf(stderr, "Olvessa.project: %s is read-only: changes not written\n",
+            std::fprintf(stderr,
+                         "Olvessa.project: Could not write to Database %s: it is read-only, "
+                         "changes not written\n",
                          qUtf8Printable(app.database_path()));
         return;
     }

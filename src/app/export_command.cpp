@@ -26,6 +26,7 @@ struct ExportRequest {
     std::optional<std::int64_t> to_day;
     std::optional<std::string> client;
     bool unbilled = false;
+    bool progress = false;
     std::string database;
 };
 
@@ -67,8 +68,8 @@ std::optional<ExportRequest> parse_request(const std::vector<std::string>& args,
             }
             return args[++i];
         };
-        if (arg == "--unbilled") {
-            request.unbilled = true;
+        if (arg == "--unbilled" || arg == "--progress") {
+            (arg == "--unbilled" ? request.unbilled : request.progress) = true;
             continue;
         }
         if (arg != "--export-csv" && arg != "--from" && arg != "--to" && arg != "--client" &&
@@ -216,7 +217,20 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
     // Neither the database read nor the one the program opens by default may be written over.
     const std::vector<std::string> databases = {
         database, get_setting(settings_file(), QStringLiteral("Default Database"))};
-    const UserFileResult written = write_user_file(request->file, databases, rows);
+    // Asked for, the progress goes to the messages as a percentage, a line at each step.
+    int shown_percent = -1;
+    const FileProgress progress = [&](std::size_t done, std::size_t total) {
+        const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+        if (percent / 10 != shown_percent / 10 || (percent == 100 && shown_percent != 100)) {
+            err << "olvessa: exported " << done << " of " << total << " entries (" << percent
+                << "%)\n";
+            shown_percent = percent;
+        }
+        return true;
+    };
+    const UserFileResult written =
+        write_user_file(request->file, databases, rows,
+                        request->progress ? progress : FileProgress());
     if (written.status != UserFileStatus::Written) {
         err << "olvessa: " << written.message << "\n";
         return export_exit::Unreadable;

@@ -12,12 +12,13 @@ namespace olv {
 
 inline constexpr std::string_view kExportCsvUsage =
     "Usage: olvessa --export-csv FILE [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--client NAME]\n"
-    "                [--unbilled] [--database DB]\n"
+    "                [--unbilled] [--database DB] [--progress]\n"
     "  Writes the time entries of a period as CSV to FILE (\"-\" for standard output).\n"
     "  --from, --to   first and last day, both included (default: all time)\n"
     "  --client NAME  only the entries of the client with this name\n"
     "  --unbilled     only the entries not yet billed\n"
-    "  --database DB  the database to read (default: the one opened last)\n";
+    "  --database DB  the database to read (default: the one opened last)\n"
+    "  --progress     tells how far the writing has got, on standard error\n";
 
 // Exit codes of the command.
 namespace export_exit {

@@ -58,7 +58,8 @@ int head_width(const QTreeWidget* list, int column) {
 
 // Columns take the width of their head and their widest value, and never less than their
 // usual width: figures are never cut. The name column (`label`, -1 for none) gets what room
-// the window has left up to its widest name, at least its usual width; a longer name is cut
+// the window has left up to its widest name, so the figures show without scrolling; in a
+// narrow window it gives up its usual width down to that of its head. A longer name is cut
 // with "…" and shows whole in its tool tip.
 void fit_columns(QTreeWidget* list, const Columns& columns, const QList<QTreeWidgetItem*>& rows,
                  int label) {
@@ -80,7 +81,7 @@ void fit_columns(QTreeWidget* list, const Columns& columns, const QList<QTreeWid
         for (std::size_t c = 0; c < widths.size(); ++c)
             others += c == l ? 0 : widths[c];
         const int room = list->viewport()->width() - others;
-        widths[l] = std::max(columns[l].width, std::min(widths[l], room));
+        widths[l] = std::max(head_width(list, label), std::min(widths[l], room));
     }
     for (int c = 0; c < kColumns; ++c)
         list->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);

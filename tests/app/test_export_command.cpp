@@ -208,6 +208,12 @@ private slots:
         QCOMPARE(written.readAll(), csv_of({0, 1, 2}));
         QCOMPARE(f.database_bytes(), before);
         QVERIFY(!QFile::exists(f.db + QStringLiteral("-journal")));
+        QVERIFY2(err.isEmpty(), err.constData());
+
+        // Asked for, the progress is told on the messages and ends at the whole.
+        QCOMPARE(f.run({"--export-csv", target, "--database", "DB", "--progress"}, out, err), 0);
+        QVERIFY(out.isEmpty());
+        QVERIFY2(err.trimmed().endsWith("(100%)"), err.constData());
     }
 
     void defaultDatabaseIsTheRememberedOne() {

@@ -3,6 +3,7 @@
 #include "app/database_lock.h"
 #include "app/file_commands.h"
 #include "app_fixture.h"
+#include "file_bytes.h"
 #include "test_registry.h"
 #include "views/progress.h"
 #include "views/tree.h"
@@ -22,17 +23,6 @@ namespace {
 
 constexpr int kTask = 4; // tree position of the task of one_of_each
 const QString kInUse = QStringLiteral("This database is open in another Olvessa.project window");
-
-QByteArray contents(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void write_file(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 void command(AppFixture& f, int id) {
     dispatch_event(*f.app, menu_event(id, id::MainWindow));

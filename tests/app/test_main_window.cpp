@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Olvessa.project developers
 #include "app_fixture.h"
+#include "store/operations.h"
 #include "test_registry.h"
 #include "views/timer.h"
+#include "views/tree.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -154,6 +156,35 @@ private slots:
         }
         QCOMPARE(titles, (QStringList{"Date", "Time", "Billed", "Rate", "Total", "temp"}));
         QCOMPARE(widths, (QList<int>{80, 60, 40, 50, 60, 0}));
+    }
+
+    // In the window as it first opens, the client column gives up room so that every figure
+    // of the user's list shows without scrolling sideways.
+    void the_first_window_shows_the_figures_without_scrolling() {
+        AppFixture g;
+        g.prepare([](Store& store) {
+            one_of_each(store);
+            TimeEntry entry;
+            entry.key = 500;
+            entry.Task_Key = 400;
+            entry.Time = 3'000'000; // 833 hours
+            entry.date = make_date(2026, 12, 1, 0, 0, 0);
+            entry.billed = 1;
+            store.db.execute(insert_time_entry_sql(entry));
+        });
+        QVERIFY(g.start());
+        QApplication::processEvents();
+        select_tree_position(g.ws(), 0);
+        const QTreeWidget* list = g.ws().list;
+        int total = 0;
+        for (int c = 0; c < list->columnCount(); ++c)
+            total += list->columnWidth(c);
+        QVERIFY2(total <= list->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(total).arg(list->viewport()->width())));
+        const QTreeWidgetItem* totals = list->topLevelItem(list->topLevelItemCount() - 1);
+        for (int c = 2; c < list->columnCount(); ++c)
+            QVERIFY(QFontMetrics(list->font()).horizontalAdvance(totals->text(c)) <
+                    list->columnWidth(c));
     }
 
     void menu_bar() {

@@ -3,6 +3,7 @@
 #include "app/dispatch.h"
 #include "app/period_report_window.h"
 #include "app_fixture.h"
+#include "file_bytes.h"
 #include "test_registry.h"
 #include "views/progress.h"
 #include "views/tree.h"
@@ -60,11 +61,6 @@ void november(Store& store) {
     entry(503, 400, 600, 10, 31, false);
     entry(504, 401, 3600, 11, 10, false);
     entry(505, 400, 60, 12, 1, false); // 1.00
-}
-
-QByteArray contents(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 QStringList rows_of(const QAbstractItemModel* model) {

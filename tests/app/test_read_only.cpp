@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The Olvessa.project developers
 #include "app_fixture.h"
 #include "file_access.h"
+#include "file_bytes.h"
 #include "test_registry.h"
 #include "views/tree.h"
 
@@ -16,11 +17,6 @@ namespace {
 
 constexpr int kProject = 2;
 constexpr int kObjective = 3;
-
-QByteArray contents(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void click(AppFixture& f, int position) {
     QTreeWidget& tree = f.tree();

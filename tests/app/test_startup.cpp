@@ -3,6 +3,7 @@
 #include "app/database_lock.h"
 #include "app_fixture.h"
 #include "file_access.h"
+#include "file_bytes.h"
 #include "test_registry.h"
 
 #include <QFile>
@@ -18,17 +19,6 @@ const QStringList kSixTables = {"Task_Detail", "clients", "objectives", "project
 QStringList tables(const QString& file) {
     DatabaseProbe probe(file);
     return probe.rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
-}
-
-QByteArray contents(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void write_file(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 QStringList top_level_texts(QTreeWidget& tree) {

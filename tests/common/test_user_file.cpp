@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Olvessa.project developers
 #include "common/user_file.h"
+#include "file_bytes.h"
 #include "test_registry.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <unistd.h>
 
 using namespace olv;
+using namespace olv::testing;
 
 namespace {
 
@@ -45,17 +47,6 @@ QByteArray expected_bytes(std::size_t count) {
     return bytes;
 }
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 std::string local(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -67,11 +58,11 @@ struct Folder {
     QByteArray db_bytes = QByteArray("SQLite format 3\0", 16) + QByteArray(1008, '\x01');
 
     Folder() {
-        write(db, db_bytes);
+        write_file(db, db_bytes);
         QFile::link(db, path("link.db"));
         ::link(local(db).c_str(), local(path("hard.db")).c_str());
-        write(path("other.db"), db_bytes);
-        write(path("text.db"), "SQLite format 2 is not this\n");
+        write_file(path("other.db"), db_bytes);
+        write_file(path("text.db"), "SQLite format 2 is not this\n");
         QDir(dir.path()).mkdir(QStringLiteral("folder"));
     }
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -186,7 +177,7 @@ private slots:
     void failureOrCancelKeepsTheOldFile() {
         Folder f;
         const QString target = f.path("report.csv");
-        write(target, "the old report\n");
+        write_file(target, "the old report\n");
         const IgnoredSignal too_large(SIGXFSZ);
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -258,7 +249,7 @@ private slots:
     void writesAnOpenFileInPlace() {
         Folder f;
         const QString log = f.path("log.txt");
-        write(log, "shell\n");
+        write_file(log, "shell\n");
         const int fd = ::open(local(log).c_str(), O_WRONLY | O_APPEND);
         QVERIFY(fd >= 0);
         struct stat before {};
@@ -279,7 +270,7 @@ private slots:
         QVERIFY(is_sqlite_database_file(local(f.path("link.db"))));
         QVERIFY(!is_sqlite_database_file(local(f.path("text.db"))));
         QVERIFY(!is_sqlite_database_file(local(f.path("folder"))));
-        write(f.path("short.db"), "SQLite format 3");
+        write_file(f.path("short.db"), "SQLite format 3");
         QVERIFY(!is_sqlite_database_file(local(f.path("short.db"))));
     }
 };

@@ -87,7 +87,7 @@ private slots:
 
         f.select(0);
         expect_figures_fit(f.list, 1);
-        // The name column takes what room is left, or its usual width when none is.
+        // In a wide window the name column takes what room is left, at least its usual width.
         const int name_width = f.list->columnWidth(1);
         QVERIFY(name_width >= 174);
         const bool cut = text_width(f.list, name) > name_width;
