@@ -228,9 +228,8 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
         }
         return true;
     };
-    const UserFileResult written =
-        write_user_file(request->file, databases, rows,
-                        request->progress ? progress : FileProgress());
+    const UserFileResult written = write_user_file(request->file, databases, rows,
+                                                   request->progress ? progress : FileProgress());
     if (written.status != UserFileStatus::Written) {
         err << "olvessa: " << written.message << "\n";
         return export_exit::Unreadable;
