@@ -76,13 +76,25 @@ int main(int argc, char** argv) {
         // The store benchmark writes to and deletes from its file.
         context.views_database_path = (folder.path / "ten_years_views.db").string();
         std::filesystem::copy_file(context.database_path, context.views_database_path);
-        run_files_bench(context);
-        run_store_bench(context);
-        run_views_bench(context);
-        run_period_bench(context);
+        // OLV_BENCH_PARTS="period,reports" runs only those parts, for a quicker look at them.
+        const std::string parts = qEnvironmentVariable("OLV_BENCH_PARTS").toStdString();
+        const auto wanted = [&parts](const std::string& part) {
+            return parts.empty() || ("," + parts + ",").find("," + part + ",") != std::string::npos;
+        };
+        if (wanted("files"))
+            run_files_bench(context);
+        if (wanted("store"))
+            run_store_bench(context);
+        if (wanted("views"))
+            run_views_bench(context);
+        else
+            add_daily_task_entries(context.views_database_path);
+        if (wanted("period"))
+            run_period_bench(context);
         // The export is a command of its own, not the running program: measured last so that
         // the program's peak memory (peak_rss_end) is not its.
-        run_reports_bench(context);
+        if (wanted("reports"))
+            run_reports_bench(context);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "olvessa_bench: %s\n", e.what());
         return 1;

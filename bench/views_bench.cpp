@@ -46,26 +46,6 @@ void require(bool condition, const std::string& what) {
         throw std::runtime_error(what);
 }
 
-// A task timed on every day of the ten years, the longest time-entry view a user can have.
-// Goes straight into the file before the load, as the generator's rows do.
-void add_daily_task_entries(const std::string& path) {
-    Connection connection(path);
-    const std::int64_t task = connection.single_integer(
-        "SELECT MIN(key) FROM task WHERE task_complete = 0 AND task_checked = 0");
-    std::int64_t key = connection.single_integer("SELECT MAX(key) FROM task_detail") + 1;
-    connection.exec("BEGIN");
-    Insert entry(connection, "INSERT INTO task_detail VALUES(?,?,?,?,?)");
-    const DateValue today = make_date(kToday.year, kToday.month, kToday.day, 0, 0, 0);
-    for (int n = 0; n < kTenYearsOfDays; ++n)
-        entry.integer(key++)
-            .integer(task)
-            .integer(3600 + (n % 7) * 600)
-            .integer(today - (kTenYearsOfDays - 1 - n) * kSecondsPerDay)
-            .integer(n % 2)
-            .run();
-    connection.exec("COMMIT");
-}
-
 // The tree, the detail list and the notes box side by side, as in the main window.
 struct MainWindow {
     QMainWindow window;
@@ -130,6 +110,26 @@ std::size_t tree_item_count(const QTreeWidget* tree) {
 }
 
 } // namespace
+
+// A task timed on every day of the ten years, the longest time-entry view a user can have.
+// Goes straight into the file before the load, as the generator's rows do.
+void add_daily_task_entries(const std::string& path) {
+    Connection connection(path);
+    const std::int64_t task = connection.single_integer(
+        "SELECT MIN(key) FROM task WHERE task_complete = 0 AND task_checked = 0");
+    std::int64_t key = connection.single_integer("SELECT MAX(key) FROM task_detail") + 1;
+    connection.exec("BEGIN");
+    Insert entry(connection, "INSERT INTO task_detail VALUES(?,?,?,?,?)");
+    const DateValue today = make_date(kToday.year, kToday.month, kToday.day, 0, 0, 0);
+    for (int n = 0; n < kTenYearsOfDays; ++n)
+        entry.integer(key++)
+            .integer(task)
+            .integer(3600 + (n % 7) * 600)
+            .integer(today - (kTenYearsOfDays - 1 - n) * kSecondsPerDay)
+            .integer(n % 2)
+            .run();
+    connection.exec("COMMIT");
+}
 
 void run_views_bench(const BenchContext& context) {
     add_daily_task_entries(context.views_database_path);

@@ -7,6 +7,7 @@
 #include "common/user_file.h"
 #include "reports/csv_export.h"
 #include "reports/period.h"
+#include "reports/period_listing.h"
 #include "store/operations.h"
 
 #include <algorithm>
@@ -174,14 +175,15 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
         filter.first_date = *request->from_day * kSecondsPerDay;
     if (request->to_day)
         filter.last_date = *request->to_day * kSecondsPerDay + kSecondsPerDay - 1;
+    // The listing puts the entries in the report's order whatever order they come in.
+    filter.any_order = true;
     Store store;
     if (!read_database(store, database, filter, problem)) {
         err << "olvessa: " << problem << "\n";
         return export_exit::Unreadable;
     }
 
-    std::vector<PeriodEntry> entries =
-        period_entries(store, PeriodScope{}, period, request->unbilled);
+    PeriodListing listing = period_listing(store, PeriodScope{}, period, request->unbilled);
     if (request->client) {
         const auto& clients = store.lists.clients;
         const bool known = std::any_of(clients.begin(), clients.end(), [&](const ClientRecord& c) {
@@ -194,13 +196,17 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
             return export_exit::BadArguments;
         }
         // Clients that share the name are all exported.
-        std::erase_if(entries, [&](const PeriodEntry& e) {
-            return clients[e.client].client_name != *request->client;
-        });
+        std::vector<std::uint32_t> kept;
+        for (std::size_t i = 0; i < listing.positions.size(); ++i)
+            if (clients[listing_entry(store, listing, i).client].client_name == *request->client)
+                kept.push_back(listing.positions[i]);
+        listing.positions = std::move(kept);
     }
+    const FileRows rows = csv_file_rows(store, listing);
 
     if (request->file == "-") {
-        write_csv(out, store, entries);
+        rows.head(out);
+        rows.write(out, 0, rows.count);
         out.flush();
         if (!out) {
             err << "olvessa: could not write to standard output\n";
@@ -222,9 +228,8 @@ int run_export_command(const std::vector<std::string>& arguments, std::ostream& 
         }
         return true;
     };
-    const UserFileResult written =
-        write_user_file(request->file, databases, csv_file_rows(store, entries),
-                        request->progress ? progress : FileProgress());
+    const UserFileResult written = write_user_file(request->file, databases, rows,
+                                                   request->progress ? progress : FileProgress());
     if (written.status != UserFileStatus::Written) {
         err << "olvessa: " << written.message << "\n";
         return export_exit::Unreadable;

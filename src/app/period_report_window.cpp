@@ -2,7 +2,6 @@
 // Copyright (C) 2026 The Olvessa.project developers
 #include "app/period_report_window.h"
 
-#include "app/long_work.h"
 #include "app/period_models.h"
 #include "app/window_memory.h"
 #include "common/user_file.h"
@@ -17,6 +16,7 @@
 #include "views/details.h"
 #include "views/error_message.h"
 #include "views/ids.h"
+#include "views/progress.h"
 #include "views/tree.h"
 
 #include <QCheckBox>
@@ -39,8 +39,14 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <atomic>
+#include <malloc.h>
+#include <new>
+#include <span>
+#include <sys/mman.h>
 #include <tuple>
 
 namespace olv {
@@ -107,7 +113,69 @@ QString mark_question(const Store& store, const UnbilledEntries& unbilled) {
     return question;
 }
 
+// Gives the pages the freed listing held back to the system, so that the memory a closed window
+// or a replaced long listing took does not stay with the process.
+void give_back_memory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
 } // namespace
+
+// A block of memory of its own for a large copy, mapped and unmapped whole: given back to the
+// system the moment it is freed, on whichever thread, and made ready page by page at once.
+template <typename T> class MappedArray {
+public:
+    MappedArray() = default;
+    explicit MappedArray(std::size_t n) : size_(n) {
+        if (n == 0)
+            return;
+        void* at = mmap(nullptr, n * sizeof(T), PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (at == MAP_FAILED)
+            throw std::bad_alloc();
+        data_ = static_cast<T*>(at);
+    }
+    ~MappedArray() { release(); }
+    MappedArray(const MappedArray&) = delete;
+    MappedArray& operator=(const MappedArray&) = delete;
+    MappedArray& operator=(MappedArray&& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        other.release();
+        return *this;
+    }
+    T* data() { return data_; }
+    std::span<const T> view() const { return {data_, size_}; }
+    std::size_t size() const { return size_; }
+
+private:
+    void release() {
+        if (data_)
+            munmap(data_, size_ * sizeof(T));
+        data_ = nullptr;
+        size_ = 0;
+    }
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// A listing worked out on a thread of its own, from a copy of the entries taken when it was asked
+// for: the window's lists keep changing under a running timer. The thread first makes room for
+// the copy, which is slow where fresh memory is (it is touched page by page); the window's thread
+// then only copies into it.
+struct PeriodReportWindow::ListingJob {
+    enum class Step { MakingRoom, Computing };
+    Step step = Step::MakingRoom;
+    std::atomic<bool> stop{false};
+    MappedArray<TimeEntry> entries;
+    MappedArray<std::size_t> owners;
+    std::uint64_t structure_version = 0;
+    ListingPlan plan;
+};
+
+std::size_t PeriodReportWindow::background_from = 200000;
 
 std::pair<RecordKind, Key> period_scope_of(const Store& store, RecordRef record) {
     const RecordLists& lists = store.lists;
@@ -188,8 +256,8 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
         });
         return b;
     };
-    QPushButton* print = button(id::PeriodPrint, QStringLiteral("Print"));
-    QPushButton* csv = button(id::PeriodExportCsv, QStringLiteral("Export CSV…"));
+    print_ = button(id::PeriodPrint, QStringLiteral("Print"));
+    csv_ = button(id::PeriodExportCsv, QStringLiteral("Export CSV…"));
     mark_ = button(id::PeriodMarkBilled, QStringLiteral("Mark as Billed"));
     undo_ = button(id::PeriodUndoMark, QStringLiteral("Undo Mark as Billed"));
     auto* close_button = new QPushButton(QStringLiteral("Close"), this);
@@ -209,6 +277,11 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     period_line->addWidget(to_);
     period_line->addSpacing(12);
     period_line->addWidget(unbilled_only_);
+    period_line->addSpacing(12);
+    busy_ = new QLabel(QStringLiteral("Working out the figures…"), this);
+    busy_->setObjectName(QStringLiteral("PeriodBusy"));
+    busy_->hide();
+    period_line->addWidget(busy_);
     period_line->addStretch(1);
 
     auto* lists_split = new QSplitter(Qt::Vertical, this);
@@ -219,8 +292,8 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
     lists_split->setSizes({150, 330});
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(print);
-    buttons->addWidget(csv);
+    buttons->addWidget(print_);
+    buttons->addWidget(csv_);
     buttons->addStretch(1);
     buttons->addWidget(mark_);
     buttons->addWidget(undo_);
@@ -250,10 +323,27 @@ PeriodReportWindow::PeriodReportWindow(Workspace& ws, RecordRef scope, QWidget* 
 }
 
 PeriodReportWindow::~PeriodReportWindow() {
+    if (job_) {
+        job_->stop = true;
+        if (worker_) {
+            worker_->wait();
+            delete worker_.data();
+        }
+        job_.reset();
+    }
     // The lists outlive this part of the window while it closes: they must not ask the models
     // about a listing that is gone.
     rows_->setModel(nullptr);
     entries_->setModel(nullptr);
+    // The lists and what they hold go first, so that the memory given back below includes
+    // theirs; the rest of the window is small.
+    delete rows_;
+    delete entries_;
+    delete rows_model_;
+    delete entries_model_;
+    listing_ = {};
+    marks_ = {};
+    give_back_memory();
 }
 
 std::optional<PeriodScope> PeriodReportWindow::scope() const {
@@ -310,6 +400,7 @@ void PeriodReportWindow::refresh() {
     const std::optional<PeriodScope> s = scope();
     if (!s || (s->kind == RecordKind::User && ws_.store.lists.users.empty())) {
         // The item was deleted: nothing of it is left to report.
+        cancel_listing();
         rows_model_->begin_reset();
         entries_model_->begin_reset();
         listing_ = {};
@@ -319,20 +410,131 @@ void PeriodReportWindow::refresh() {
         return;
     }
     const Period p = period();
-    // The models show the old listing until the new one takes its place in one reset.
-    PeriodListing fresh = period_listing(ws_.store, *s, p, unbilled_only_->isChecked());
-    rows_model_->begin_reset();
-    entries_model_->begin_reset();
-    listing_ = std::move(fresh);
-    rows_model_->end_reset();
-    entries_model_->end_reset();
+    const bool unbilled = unbilled_only_->isChecked();
     const bool upside_down = !p.all_time && p.last_day < p.first_day;
     note_->setText(upside_down ? QStringLiteral("The last day comes before the first: "
                                                 "the period holds no days.")
                                : QString());
     note_->setVisible(upside_down);
+    cancel_listing();
+    if (entries_in_period(ws_.store, p, unbilled) >= background_from) {
+        start_listing(*s, p, unbilled);
+        return;
+    }
+    install_listing(period_listing(ws_.store, *s, p, unbilled));
+}
+
+void PeriodReportWindow::install_listing(PeriodListing fresh) {
+    // The models show the old listing until the new one takes its place in one reset.
+    rows_model_->begin_reset();
+    entries_model_->begin_reset();
+    listing_ = std::move(fresh);
+    rows_model_->end_reset();
+    entries_model_->end_reset();
+    set_busy(false);
     show_listing();
     fit_columns();
+}
+
+void PeriodReportWindow::start_listing(PeriodScope scope, const Period& period,
+                                       bool unbilled_only) {
+    drop_stale_listing();
+    auto job = std::make_shared<ListingJob>();
+    // The names and the tree are read here; the thread reads only copies of the entries.
+    job->plan = plan_listing(ws_.store, scope, period, unbilled_only);
+    job->structure_version = ws_.store.structure_version();
+    const std::size_t n = ws_.store.lists.entries.size();
+    job_ = job;
+    set_busy(true);
+    run_worker([job, n] {
+        job->entries = MappedArray<TimeEntry>(n);
+        job->owners = MappedArray<std::size_t>(n);
+    });
+}
+
+void PeriodReportWindow::run_worker(std::function<void()> work) {
+    QThread* worker = QThread::create(std::move(work));
+    connect(worker, &QThread::finished, this, [this, job = job_] { worker_finished(job); });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker_ = worker;
+    worker->start();
+}
+
+void PeriodReportWindow::cancel_listing() {
+    if (!job_)
+        return;
+    // The thread ends at its next look at the request and deletes itself; what it made is
+    // dropped on arrival.
+    job_->stop = true;
+    job_.reset();
+    worker_ = nullptr;
+}
+
+void PeriodReportWindow::worker_finished(std::shared_ptr<ListingJob> job) {
+    if (job != job_)
+        return;
+    worker_ = nullptr;
+    if (job->structure_version != ws_.store.structure_version()) {
+        // Records came or went meanwhile: the plan names other records, the positions other
+        // entries.
+        job_.reset();
+        refresh();
+        return;
+    }
+    if (job->step == ListingJob::Step::MakingRoom) {
+        const auto& entries = ws_.store.lists.entries;
+        const auto& owners = ws_.store.children().task_of_each_entry();
+        if (job->entries.size() != entries.size() || job->owners.size() != owners.size()) {
+            job->entries = MappedArray<TimeEntry>(entries.size());
+            job->owners = MappedArray<std::size_t>(owners.size());
+        }
+        std::copy(entries.begin(), entries.end(), job->entries.data());
+        std::copy(owners.begin(), owners.end(), job->owners.data());
+        job->step = ListingJob::Step::Computing;
+        run_worker([job] {
+            fill_listing(job->plan, job->entries.view(), job->owners.view(), &job->stop);
+            job->entries = {};
+            job->owners = {};
+        });
+        return;
+    }
+    job_.reset();
+    PeriodListing fresh = std::move(job->plan.listing);
+    job->plan = {};
+    install_listing(std::move(fresh));
+    // The seconds the timers counted since the entries were copied.
+    time_recorded();
+    give_back_memory();
+}
+
+void PeriodReportWindow::wait_for_listing() {
+    while (job_) {
+        if (worker_)
+            worker_->wait();
+        worker_finished(job_);
+    }
+}
+
+void PeriodReportWindow::drop_stale_listing() {
+    if (listing_.first_column.empty() ||
+        listing_.structure_version == ws_.store.structure_version())
+        return;
+    rows_model_->begin_reset();
+    entries_model_->begin_reset();
+    listing_ = {};
+    rows_model_->end_reset();
+    entries_model_->end_reset();
+}
+
+void PeriodReportWindow::set_busy(bool busy) {
+    // The figures of the last listing stay in sight, greyed, until the new ones arrive.
+    busy_->setVisible(busy);
+    for (QWidget* w : std::initializer_list<QWidget*>{rows_, entries_, print_, csv_})
+        w->setEnabled(!busy);
+    if (busy) {
+        mark_->setEnabled(false);
+        undo_->setEnabled(false);
+    }
 }
 
 void PeriodReportWindow::show_listing() {
@@ -378,6 +580,9 @@ void PeriodReportWindow::fit_columns() {
 }
 
 void PeriodReportWindow::bring_up_to_date() {
+    // A listing on its way is as fresh as can be.
+    if (job_)
+        return;
     if (!scope()) {
         refresh();
         return;
@@ -402,6 +607,11 @@ void PeriodReportWindow::closeEvent(QCloseEvent* event) {
 }
 
 void PeriodReportWindow::time_recorded() {
+    // The listing on its way catches up with the timers when it arrives.
+    if (job_) {
+        drop_stale_listing();
+        return;
+    }
     if (listing_.first_column.empty())
         return;
     const std::int64_t seconds = listing_.widest_seconds;
@@ -420,6 +630,7 @@ void PeriodReportWindow::time_recorded() {
 }
 
 void PeriodReportWindow::print_report() {
+    wait_for_listing();
     bring_up_to_date();
     const std::optional<PeriodScope> s = scope();
     if (!s)
@@ -485,6 +696,7 @@ QString PeriodReportWindow::export_file_name() const {
 }
 
 void PeriodReportWindow::export_csv() {
+    wait_for_listing();
     bring_up_to_date();
     QString folder = settings_key.isEmpty() ? QString() : kept_export_folder(settings_key);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
@@ -507,10 +719,13 @@ void PeriodReportWindow::export_csv() {
     if (open_database)
         databases.push_back(QFile::encodeName(open_database()).toStdString());
     const std::size_t count = listing_.positions.size();
-    LongWork work(this, QStringLiteral("Exporting %1 entries…").arg(count), count);
+    Progress progress(this, QStringLiteral("Exporting %1 entries…").arg(count),
+                      static_cast<qint64>(count));
     const UserFileResult written = write_user_file(
         QFile::encodeName(name).toStdString(), databases, csv_file_rows(ws_.store, listing_),
-        [&work](std::size_t done, std::size_t) { return work.step(done); });
+        [&progress](std::size_t done, std::size_t) {
+            return progress.advance(static_cast<qint64>(done));
+        });
     if (written.status == UserFileStatus::Cancelled)
         return;
     if (written.status != UserFileStatus::Written) {
@@ -535,13 +750,15 @@ bool PeriodReportWindow::write_marks(const std::vector<Key>& keys, bool billed) 
     constexpr std::size_t kLongMark = 10000;
     MarkOutcome outcome;
     if (keys.size() > kLongMark) {
-        LongWork work(this,
-                      billed ? QStringLiteral("Marking %1 entries as billed…").arg(keys.size())
-                             : QStringLiteral("Undoing the marks of %1 entries…").arg(keys.size()),
-                      keys.size());
+        Progress progress(this,
+                          billed
+                              ? QStringLiteral("Marking %1 entries as billed…").arg(keys.size())
+                              : QStringLiteral("Undoing the marks of %1 entries…").arg(keys.size()),
+                          static_cast<qint64>(keys.size()));
         outcome =
-            set_entries_billed(ws_.store, keys, billed,
-                               [&work](std::size_t done, std::size_t) { return work.step(done); });
+            set_entries_billed(ws_.store, keys, billed, [&progress](std::size_t done, std::size_t) {
+                return progress.advance(static_cast<qint64>(done));
+            });
     } else {
         outcome = set_entries_billed(ws_.store, keys, billed, {});
     }
@@ -551,6 +768,7 @@ bool PeriodReportWindow::write_marks(const std::vector<Key>& keys, bool billed) 
 }
 
 void PeriodReportWindow::mark_billed() {
+    wait_for_listing();
     bring_up_to_date();
     UnbilledEntries unbilled = unbilled_listing_entries(ws_.store, listing_);
     if (unbilled.keys.empty())
@@ -565,6 +783,7 @@ void PeriodReportWindow::mark_billed() {
 }
 
 void PeriodReportWindow::undo_mark() {
+    wait_for_listing();
     if (marks_.empty())
         return;
     if (!write_marks(marks_.back(), false))

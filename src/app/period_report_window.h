@@ -6,8 +6,11 @@
 #include "reports/period_listing.h"
 #include "views/workspace.h"
 
+#include <QPointer>
 #include <QWidget>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -17,6 +20,7 @@ class QDateEdit;
 class QLabel;
 class QPushButton;
 class QTableView;
+class QThread;
 
 namespace olv {
 
@@ -50,8 +54,16 @@ public:
     // is kept.
     QString settings_key;
 
-    // Computes the report again from the lists; closes the window when its item is gone.
+    // Computes the report again from the lists; closes the window when its item is gone. A long
+    // listing is worked out off the window's thread from a copy of the lists, while the window
+    // shows the figures it had greyed; a later request takes the place of one still running.
     void refresh();
+    // Whether a listing is being worked out off the window's thread.
+    bool computing() const { return job_ != nullptr; }
+    // Waits for the listing being worked out and shows it.
+    void wait_for_listing();
+    // Periods holding at least this many entries are worked out off the window's thread.
+    static std::size_t background_from;
     // After a tick: the running entries and the totals take the seconds counted; the report is
     // computed again only when a timer began an entry the report lacks.
     void time_recorded();
@@ -88,6 +100,15 @@ private:
     QString scope_name() const;
     void show_period_days();
     void show_listing();
+    struct ListingJob;
+    void start_listing(PeriodScope scope, const Period& period, bool unbilled_only);
+    void run_worker(std::function<void()> work);
+    void worker_finished(std::shared_ptr<ListingJob> job);
+    void cancel_listing();
+    void install_listing(PeriodListing fresh);
+    // The greyed figures name entries by position: once records came or went, they are dropped.
+    void drop_stale_listing();
+    void set_busy(bool busy);
     void fit_columns();
     // The figures follow what changed in the lists since they were computed.
     void bring_up_to_date();
@@ -113,8 +134,13 @@ private:
     QTableView* entries_ = nullptr;
     PeriodRowsModel* rows_model_ = nullptr;
     PeriodEntriesModel* entries_model_ = nullptr;
+    QPushButton* print_ = nullptr;
+    QPushButton* csv_ = nullptr;
     QPushButton* mark_ = nullptr;
     QPushButton* undo_ = nullptr;
+    QLabel* busy_ = nullptr;
+    std::shared_ptr<ListingJob> job_;
+    QPointer<QThread> worker_;
 };
 
 // The kind and key of the record a window opened on `record` reports on (the user for none).

@@ -139,6 +139,38 @@ std::uint64_t mix(Key key, bool billed, std::int64_t seconds) {
     return h * 0xBF58476D1CE4E5B9ull;
 }
 
+// The entries and the task of each, by list index: the store's own, or a copy of them.
+struct EntrySource {
+    std::span<const TimeEntry> entries;
+    std::span<const std::size_t> owners;
+};
+
+EntrySource source_of(const Store& store) {
+    return {store.lists.entries, store.children().task_of_each_entry()};
+}
+
+PeriodEntry entry_of(const EntrySource& source, const PeriodListing& listing, std::size_t i) {
+    PeriodEntry e;
+    e.entry = listing.positions[i];
+    const TimeEntry& entry = source.entries[e.entry];
+    Chain c;
+    chain_of(listing.lineage, source.owners[e.entry], c);
+    e.client = c.client;
+    e.project = c.project;
+    e.objective = c.objective;
+    e.task = c.task;
+    e.key = entry.key;
+    e.date = entry.date;
+    e.seconds = entry.Time;
+    e.billed = entry.billed != 0;
+    e.running = entry.timing != 0;
+    e.rate_cents = c.project < listing.lineage.project_rates.size()
+                       ? listing.lineage.project_rates[c.project]
+                       : 0;
+    e.amount_cents = amount_cents(e.seconds, e.rate_cents);
+    return e;
+}
+
 bool counted_running(const PeriodListing& listing, std::uint32_t entry) {
     for (const CountedEntry& c : listing.running)
         if (listing.positions[c.position] == entry)
@@ -146,27 +178,37 @@ bool counted_running(const PeriodListing& listing, std::uint32_t entry) {
     return false;
 }
 
-std::uint64_t fingerprint_of(const Store& store, const PeriodListing& listing) {
+std::uint64_t fingerprint_of(std::span<const TimeEntry> entries, const PeriodListing& listing) {
     std::vector<char> running(listing.positions.size(), 0);
     for (const CountedEntry& c : listing.running)
         running[c.position] = 1;
     std::uint64_t sum = 0;
     for (std::size_t i = 0; i < listing.positions.size(); ++i) {
-        const TimeEntry& e = store.lists.entries[listing.positions[i]];
+        const TimeEntry& e = entries[listing.positions[i]];
         sum += mix(e.key, e.billed != 0, running[i] ? 0 : e.Time);
     }
     return sum;
 }
 
+// Entries between two looks at a stop request: a few milliseconds of work.
+constexpr std::size_t kStopCheckEvery = 1 << 16;
+
+bool stopped(const std::atomic<bool>* stop) {
+    return stop && stop->load(std::memory_order_relaxed);
+}
+
 // The rows, totals, running entries, widest figures and fingerprint, from the positions.
-void total_listing(const Store& store, PeriodListing& listing) {
+void total_listing(const EntrySource& source, PeriodListing& listing,
+                   const std::atomic<bool>* stop = nullptr) {
     for (PeriodRow& row : listing.rows)
         row.totals = {};
     listing.totals = {};
     listing.running.clear();
     listing.widest_seconds = listing.widest_rate_cents = listing.widest_amount_cents = 0;
     for (std::size_t i = 0; i < listing.positions.size(); ++i) {
-        const PeriodEntry e = listing_entry(store, listing, i);
+        if (i % kStopCheckEvery == 0 && stopped(stop))
+            return;
+        const PeriodEntry e = entry_of(source, listing, i);
         const std::size_t child =
             row_record(Chain{e.client, e.project, e.objective, e.task}, listing.scope.kind);
         if (child < listing.row_of.size() && listing.row_of[child] != kNone)
@@ -178,7 +220,7 @@ void total_listing(const Store& store, PeriodListing& listing) {
         listing.widest_rate_cents = std::max(listing.widest_rate_cents, e.rate_cents);
         listing.widest_amount_cents = std::max(listing.widest_amount_cents, e.amount_cents);
     }
-    listing.fingerprint = fingerprint_of(store, listing);
+    listing.fingerprint = fingerprint_of(source.entries, listing);
 }
 
 PeriodTotals& row_totals(PeriodListing& listing, const PeriodEntry& e, PeriodTotals& none) {
@@ -191,15 +233,16 @@ PeriodTotals& row_totals(PeriodListing& listing, const PeriodEntry& e, PeriodTot
 
 } // namespace
 
-PeriodListing period_listing(const Store& store, PeriodScope scope, const Period& period,
-                             bool unbilled_only) {
-    PeriodListing out;
+ListingPlan plan_listing(const Store& store, PeriodScope scope, const Period& period,
+                         bool unbilled_only) {
+    ListingPlan plan;
+    PeriodListing& out = plan.listing;
     out.scope = scope;
     out.period = period;
     out.unbilled_only = unbilled_only;
     out.structure_version = store.structure_version();
     if (scope.kind == RecordKind::None)
-        return out;
+        return plan;
     const RecordLists& lists = store.lists;
     out.lineage = lineage_of(store);
     const std::vector<std::size_t> children = frame(store, out);
@@ -219,20 +262,31 @@ PeriodListing period_listing(const Store& store, PeriodScope scope, const Period
             order.emplace_back(c.client, c.project, c.objective, t);
     }
     std::sort(order.begin(), order.end());
-    std::vector<std::uint32_t> rank(lists.tasks.size(), UINT32_MAX);
+    plan.rank.assign(lists.tasks.size(), UINT32_MAX);
     for (std::size_t r = 0; r < order.size(); ++r)
-        rank[std::get<3>(order[r])] = static_cast<std::uint32_t>(r);
+        plan.rank[std::get<3>(order[r])] = static_cast<std::uint32_t>(r);
+    return plan;
+}
 
-    const ChildIndex::Indices& owners = store.children().task_of_each_entry();
+void fill_listing(ListingPlan& plan, std::span<const TimeEntry> entries,
+                  std::span<const std::size_t> owners, const std::atomic<bool>* stop) {
+    PeriodListing& out = plan.listing;
+    if (out.scope.kind == RecordKind::None)
+        return;
+    const Period& period = out.period;
+    const bool unbilled_only = out.unbilled_only;
+    const std::vector<std::uint32_t>& rank = plan.rank;
     const auto rank_of = [&](std::uint32_t i) {
         const std::size_t t = owners[i];
         return t < rank.size() ? rank[t] : UINT32_MAX;
     };
     std::vector<std::uint32_t>& positions = out.positions;
     if (period.all_time && !unbilled_only)
-        positions.reserve(lists.entries.size());
-    for (std::size_t i = 0; i < lists.entries.size(); ++i) {
-        const TimeEntry& entry = lists.entries[i];
+        positions.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i % kStopCheckEvery == 0 && stopped(stop))
+            return;
+        const TimeEntry& entry = entries[i];
         if (!period.contains(entry.date) || (unbilled_only && entry.billed != 0))
             continue;
         if (rank_of(static_cast<std::uint32_t>(i)) == UINT32_MAX)
@@ -241,15 +295,27 @@ PeriodListing period_listing(const Store& store, PeriodScope scope, const Period
     }
     positions.shrink_to_fit();
 
-    const auto day_of = [&](std::uint32_t i) { return day_number(lists.entries[i].date); };
+    const auto day_of = [&](std::uint32_t i) { return day_number(entries[i].date); };
     const auto by_day = [&](std::uint32_t a, std::uint32_t b) { return day_of(a) < day_of(b); };
     const auto tree_order = [&](std::uint32_t a, std::uint32_t b) {
         const std::uint32_t ra = rank_of(a), rb = rank_of(b);
-        return ra != rb ? ra < rb : lists.entries[a].key < lists.entries[b].key;
+        return ra != rb ? ra < rb : entries[a].key < entries[b].key;
     };
     // A load leaves the entries in date order: then only each day's entries need sorting.
-    if (!std::is_sorted(positions.begin(), positions.end(), by_day))
-        std::stable_sort(positions.begin(), positions.end(), by_day);
+    // Otherwise the day and the position go into one number each, which sort quickly and, as
+    // the positions ascend, keep each day's entries in list order.
+    if (!std::is_sorted(positions.begin(), positions.end(), by_day)) {
+        std::vector<std::uint64_t> keyed(positions.size());
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            const auto day = static_cast<std::uint32_t>(day_of(positions[i]) + 0x80000000ll);
+            keyed[i] = static_cast<std::uint64_t>(day) << 32 | positions[i];
+        }
+        std::sort(keyed.begin(), keyed.end());
+        for (std::size_t i = 0; i < positions.size(); ++i)
+            positions[i] = static_cast<std::uint32_t>(keyed[i]);
+    }
+    if (stopped(stop))
+        return;
     for (auto first = positions.begin(); first != positions.end();) {
         const std::int64_t day = day_of(*first);
         auto last = first;
@@ -259,30 +325,25 @@ PeriodListing period_listing(const Store& store, PeriodScope scope, const Period
             std::sort(first, last, tree_order);
         first = last;
     }
-    total_listing(store, out);
-    return out;
+    total_listing(EntrySource{entries, owners}, out, stop);
+}
+
+PeriodListing period_listing(const Store& store, PeriodScope scope, const Period& period,
+                             bool unbilled_only) {
+    ListingPlan plan = plan_listing(store, scope, period, unbilled_only);
+    fill_listing(plan, store.lists.entries, store.children().task_of_each_entry());
+    return std::move(plan.listing);
+}
+
+std::size_t entries_in_period(const Store& store, const Period& period, bool unbilled_only) {
+    std::size_t n = 0;
+    for (const TimeEntry& entry : store.lists.entries)
+        n += period.contains(entry.date) && !(unbilled_only && entry.billed != 0);
+    return n;
 }
 
 PeriodEntry listing_entry(const Store& store, const PeriodListing& listing, std::size_t i) {
-    PeriodEntry e;
-    e.entry = listing.positions[i];
-    const TimeEntry& entry = store.lists.entries[e.entry];
-    Chain c;
-    chain_of(listing.lineage, store.children().task_of_each_entry()[e.entry], c);
-    e.client = c.client;
-    e.project = c.project;
-    e.objective = c.objective;
-    e.task = c.task;
-    e.key = entry.key;
-    e.date = entry.date;
-    e.seconds = entry.Time;
-    e.billed = entry.billed != 0;
-    e.running = entry.timing != 0;
-    e.rate_cents = c.project < listing.lineage.project_rates.size()
-                       ? listing.lineage.project_rates[c.project]
-                       : 0;
-    e.amount_cents = amount_cents(e.seconds, e.rate_cents);
-    return e;
+    return entry_of(source_of(store), listing, i);
 }
 
 std::vector<std::size_t> running_entries(const Store& store) {
@@ -350,14 +411,14 @@ bool listing_current(const Store& store, const PeriodListing& listing) {
     for (std::size_t p = 0; p < lists.projects.size(); ++p)
         if (rate_cents(lists.projects[p].project_rate) != listing.lineage.project_rates[p])
             return false;
-    return fingerprint_of(store, listing) == listing.fingerprint;
+    return fingerprint_of(lists.entries, listing) == listing.fingerprint;
 }
 
 void retotal_listing(const Store& store, PeriodListing& listing) {
     if (listing.unbilled_only)
         std::erase_if(listing.positions,
                       [&](std::uint32_t i) { return store.lists.entries[i].billed != 0; });
-    total_listing(store, listing);
+    total_listing(source_of(store), listing);
 }
 
 UnbilledEntries unbilled_listing_entries(const Store& store, const PeriodListing& listing) {

@@ -7,7 +7,9 @@
 // marks without the report being computed again.
 #include "reports/period.h"
 
+#include <atomic>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,24 @@ struct PeriodListing {
 // Computes what period_report computes, in the same order, without copying the entries.
 PeriodListing period_listing(const Store& store, PeriodScope scope, const Period& period,
                              bool unbilled_only);
+
+// The same in two parts, for a listing worked out on another thread. The plan is quick and reads
+// the store: heading, rows, lineage and the rank of each task in the tree's order.
+struct ListingPlan {
+    PeriodListing listing;
+    std::vector<std::uint32_t> rank;
+};
+ListingPlan plan_listing(const Store& store, PeriodScope scope, const Period& period,
+                         bool unbilled_only);
+// The long part reads only the entries and the task of each entry by list index (the store's
+// children().task_of_each_entry()), which may be copies. Once `stop` is set it gives up early,
+// leaving a listing that must not be shown.
+void fill_listing(ListingPlan& plan, std::span<const TimeEntry> entries,
+                  std::span<const std::size_t> owners, const std::atomic<bool>* stop = nullptr);
+
+// How many entries fall in the period, whatever their item: an upper bound of a listing's size,
+// found with one pass over the dates, to tell a quick listing from a long one beforehand.
+std::size_t entries_in_period(const Store& store, const Period& period, bool unbilled_only);
 
 // The figures of the listing's entry at `i`, as period_report gives them.
 PeriodEntry listing_entry(const Store& store, const PeriodListing& listing, std::size_t i);

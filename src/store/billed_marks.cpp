@@ -5,6 +5,7 @@
 #include "store/operations.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace olv {
@@ -86,9 +87,24 @@ MarkOutcome set_entries_billed(Store& store, const std::vector<Key>& keys, bool 
         return outcome;
     }
 
-    for (TimeEntry& entry : store.lists.entries)
-        if (std::binary_search(marked.begin(), marked.end(), entry.key))
-            entry.billed = billed ? 1 : 0;
+    // Keys are close together: a bit per key of their span finds each entry at once, where a
+    // search of the sorted keys costs a million entries a third of a second.
+    const Key low = marked.front(), high = marked.back();
+    const auto span = static_cast<std::uint64_t>(static_cast<std::int64_t>(high) - low) + 1;
+    const std::uint8_t flag = billed ? 1 : 0;
+    if (span <= 64 * (store.lists.entries.size() + marked.size())) {
+        std::vector<bool> is_marked(span);
+        for (const Key key : marked)
+            is_marked[static_cast<std::uint64_t>(static_cast<std::int64_t>(key) - low)] = true;
+        for (TimeEntry& entry : store.lists.entries)
+            if (entry.key >= low && entry.key <= high &&
+                is_marked[static_cast<std::uint64_t>(static_cast<std::int64_t>(entry.key) - low)])
+                entry.billed = flag;
+    } else {
+        for (TimeEntry& entry : store.lists.entries)
+            if (std::binary_search(marked.begin(), marked.end(), entry.key))
+                entry.billed = flag;
+    }
     return MarkOutcome::Written;
 }
 

@@ -210,9 +210,12 @@ LoadStatus load_records(Store& store, const EntryFilter& filter,
         add("date <= " + std::to_string(*filter.last_date));
     if (filter.unbilled_only)
         add("billed = 0");
-    load_list(db, progress, lists.entries,
-              conditions.empty() ? std::string(StoredFields<TimeEntry>::select)
-                                 : "SELECT * FROM Task_Detail" + conditions + " ORDER BY date ASC");
+    if (conditions.empty() && !filter.any_order)
+        load_list(db, progress, lists.entries);
+    else
+        load_list(db, progress, lists.entries,
+                  "SELECT * FROM Task_Detail" + conditions +
+                      (filter.any_order ? "" : " ORDER BY date ASC"));
 
     store.structure_changed();
     if (progress.cancelled) {

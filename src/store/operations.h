@@ -52,6 +52,9 @@ struct EntryFilter {
     std::optional<std::int64_t> first_date;
     std::optional<std::int64_t> last_date;
     bool unbilled_only = false;
+    // The entries come in the file's own order, not by date: for a reader that orders them
+    // itself, spared the engine's sort of every entry.
+    bool any_order = false;
 };
 LoadStatus load_records(Store& store, const EntryFilter& filter,
                         const LoadProgressCallback& progress = {});

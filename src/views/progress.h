@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Olvessa.project developers
 #pragma once
-// Long work (printing, copying or opening a large database) shows a progress window once it has
-// run for half a second; its Cancel button stops the work at the next step.
+// Long work (printing, exporting, marking many entries, copying or opening a large database)
+// shows a progress window once it has run for half a second; its Cancel button stops the work at
+// the next step, and the work leaves nothing half-done behind. The window is modal to the whole
+// program, so nothing the work reads changes under it.
 #include <QElapsedTimer>
 #include <QString>
 #include <memory>

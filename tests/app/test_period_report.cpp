@@ -5,6 +5,7 @@
 #include "app_fixture.h"
 #include "file_bytes.h"
 #include "test_registry.h"
+#include "views/progress.h"
 #include "views/tree.h"
 
 #include <QApplication>
@@ -84,6 +85,13 @@ QStringList rows_of(const QTreeWidget* list) {
 int row_count(const QTableView* list) {
     return list->model()->rowCount();
 }
+
+// How long work runs before its progress window shows, for one test.
+struct ShowProgressAfter {
+    int kept = Progress::show_after_ms;
+    explicit ShowProgressAfter(int ms) { Progress::show_after_ms = ms; }
+    ~ShowProgressAfter() { Progress::show_after_ms = kept; }
+};
 
 struct PeriodApp : AppFixture {
     PeriodApp() {
@@ -543,6 +551,8 @@ private slots:
         }
         const QStringList before = QDir(f.path(QString())).entryList(QDir::Files);
         f.prompter.file_name = target;
+        // The progress window shows at once, so that its Cancel can be pressed.
+        const ShowProgressAfter at_once(0);
         bool cancelled = false;
         QTimer::singleShot(0, w, [w, &cancelled] {
             if (auto* progress = w->findChild<QProgressDialog*>()) {
@@ -649,6 +659,8 @@ private slots:
             ->setCurrentIndex(static_cast<int>(PeriodBoxItem::AllTime));
         const QStringList rows = rows_of(w->rows_list());
         f.prompter.confirm_answer = true;
+        // The progress window shows at once, so that its Cancel can be pressed.
+        const ShowProgressAfter at_once(0);
         bool cancelled = false;
         QTimer::singleShot(0, w, [w, &cancelled] {
             if (auto* progress = w->findChild<QProgressDialog*>()) {

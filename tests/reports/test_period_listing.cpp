@@ -114,6 +114,47 @@ private slots:
             QVERIFY(l.positions.empty());
     }
 
+    // Worked out in two parts, the long one from copies of the entries as another thread does,
+    // with the entries in no date order: the same report, in the same order.
+    void in_two_parts_from_copies_data() {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<bool>("unbilled");
+        for (const QString& record : {"user", "acme", "design"})
+            for (const bool all : {true, false})
+                for (const bool unbilled : {false, true})
+                    QTest::newRow(qPrintable(record + (all ? ", all time" : ", last month") +
+                                             (unbilled ? ", unbilled" : "")))
+                        << record << all << unbilled;
+    }
+    void in_two_parts_from_copies() {
+        QFETCH(QString, record);
+        QFETCH(bool, all);
+        QFETCH(bool, unbilled);
+        PeriodFixture f;
+        std::reverse(f.store.lists.entries.begin(), f.store.lists.entries.end());
+        f.store.structure_changed();
+        const std::map<QString, PeriodScope> scopes = {{"user", {RecordKind::User, 0}},
+                                                       {"acme", {RecordKind::Client, f.acme}},
+                                                       {"design", {RecordKind::Task, f.design}}};
+        const Period period =
+            all ? all_time() : period_for(PeriodChoice::LastMonth, PeriodFixture::today());
+        ListingPlan plan = plan_listing(f.store, scopes.at(record), period, unbilled);
+        const std::vector<TimeEntry> entries = f.store.lists.entries;
+        const std::vector<std::size_t> owners = f.store.children().task_of_each_entry();
+        fill_listing(plan, entries, owners);
+        if (record == "user")
+            QVERIFY(plan.listing.positions.size() > 1);
+        check_against_fresh(f.store, plan.listing);
+        QVERIFY(listing_current(f.store, plan.listing));
+
+        // Asked to stop before it starts, it gives up with no entry listed.
+        ListingPlan stopped = plan_listing(f.store, scopes.at(record), period, unbilled);
+        const std::atomic<bool> stop{true};
+        fill_listing(stopped, entries, owners, &stop);
+        QVERIFY(stopped.listing.positions.empty());
+    }
+
     // A running timer ticks: only its entry and the totals change, and they agree with a fresh
     // computation at every tick. Stopping it leaves the figures where they were.
     void follows_a_running_timer() {

@@ -61,6 +61,28 @@ private slots:
         QCOMPARE(d.memory_flags(), QStringLiteral("0010"));
     }
 
+    // The marks land on exactly the listed entries in memory, whether the keys lie close
+    // together or far apart, listed twice or naming no entry.
+    void marksExactlyTheListedKeys_data() {
+        QTest::addColumn<QList<int>>("marked");
+        QTest::addColumn<QString>("flags");
+        QTest::newRow("close together") << QList<int>{1000, 1003} << "1001";
+        QTest::newRow("listed twice") << QList<int>{1002, 1002} << "0010";
+        QTest::newRow("far apart") << QList<int>{1001, 2000000000} << "0100";
+        QTest::newRow("below and above")
+            << QList<int>{-2000000000, 1000, 1003, 2147483647} << "1001";
+        QTest::newRow("none of them") << QList<int>{7, 999, 1004} << "0000";
+    }
+    void marksExactlyTheListedKeys() {
+        QFETCH(QList<int>, marked);
+        QFETCH(QString, flags);
+        Entries d(4);
+        const std::vector<Key> list(marked.begin(), marked.end());
+        QVERIFY(set_entries_billed(d.store, list, true));
+        QCOMPARE(d.stored_flags(), flags);
+        QCOMPARE(d.memory_flags(), flags);
+    }
+
     // Seconds counted since the last flush are written first, so the marks never stand on a
     // time the database does not hold; the flush leaves nothing modified.
     void pendingChangesAreFlushedFirst() {
