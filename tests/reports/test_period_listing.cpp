@@ -120,7 +120,7 @@ private slots:
         QTest::addColumn<QString>("record");
         QTest::addColumn<bool>("all");
         QTest::addColumn<bool>("unbilled");
-        for (const QString& record : {"user", "acme", "design"})
+        for (const QString record : {"user", "acme", "design"})
             for (const bool all : {true, false})
                 for (const bool unbilled : {false, true})
                     QTest::newRow(qPrintable(record + (all ? ", all time" : ", last month") +
