@@ -52,7 +52,7 @@ program_pid=$!
 sleep 5
 kill -0 "$program_pid" 2>/dev/null || { echo "wakeups_at_rest: the program ended" >&2; exit 1; }
 
-timeout -s INT "$seconds" strace -f -qq -o "$folder/trace" -p "$program_pid" \
+timeout -s INT "$seconds" strace -f -qq -ttt -o "$folder/trace" -p "$program_pid" \
     -e trace=poll,ppoll,select,pselect6,epoll_wait,epoll_pwait,futex,nanosleep,clock_nanosleep \
     >/dev/null 2>&1 || true
 
@@ -76,8 +76,9 @@ waits=$(awk '
     }
     {
         pid = $1
+        at = $2
         line = $0
-        sub(/^[0-9]+ +/, "", line)
+        sub(/^[0-9]+ +[0-9.]+ +/, "", line)
         if (line ~ /<unfinished \.\.\.>$/) {
             sub(/ *<unfinished \.\.\.>$/, "", line)
             started[pid] = line
@@ -88,8 +89,20 @@ waits=$(awk '
             line = started[pid] line
             delete started[pid]
         }
-        count += judge(line)
+        if (judge(line)) {
+            if (count == 0)
+                first = at
+            last = at
+            count++
+        }
     }
-    END { print count + 0 }
+    END { printf "%d %.6f\n", count, last - first }
 ' "$folder/trace")
-awk -v w="$waits" -v s="$seconds" 'BEGIN { printf "wakeups_at_rest: %.2f per s\n", w / s }'
+# The rate is the wake-ups between the first and the last one over the time between them: a
+# clock that ticks once a second gives 1.00 whatever the phase the trace started in (a plain
+# count over the whole window catches a tick at both ends, 61 in 60 s).
+read -r count span <<<"$waits"
+awk -v c="$count" -v t="$span" -v s="$seconds" 'BEGIN {
+    rate = (c > 1 && t > 0) ? (c - 1) / t : c / s
+    printf "wakeups_at_rest: %.2f per s (%d in %d s)\n", rate, c, s
+}'
