@@ -48,8 +48,9 @@ fi
 
 "$program" >"$folder/program.log" 2>&1 &
 program_pid=$!
-# Let the start-up settle: the window shown, the first flush and backups behind it.
-sleep 5
+# Let the start-up settle: the window shown, the first flush and backups behind it, and the
+# one-off timers of the window's first half minute run out.
+sleep 30
 kill -0 "$program_pid" 2>/dev/null || { echo "wakeups_at_rest: the program ended" >&2; exit 1; }
 
 timeout -s INT "$seconds" strace -f -qq -ttt -o "$folder/trace" -p "$program_pid" \
