@@ -213,7 +213,17 @@ FileRows csv_file_rows(const Store& store, const PeriodListing& listing) {
     rows.head = [](std::ostream& out) { out << kCsvHeader; };
     rows.write = [csv, &store, &listing](std::ostream& out, std::size_t first, std::size_t last) {
         std::string& buffer = csv->text();
+        // The listing is in date order, the entries in the order they were read: each row's
+        // entry and task are far from the last ones, so they are asked for a few rows ahead.
+        const auto& entries = store.lists.entries;
+        const auto& owners = store.children().task_of_each_entry();
+        constexpr std::size_t kAhead = 32;
         for (std::size_t i = first; i < last; ++i) {
+            if (i + kAhead < listing.positions.size()) {
+                const std::uint32_t ahead = listing.positions[i + kAhead];
+                __builtin_prefetch(&entries[ahead]);
+                __builtin_prefetch(&owners[ahead]);
+            }
             csv->add(listing_entry(store, listing, i));
             if (buffer.size() >= CsvRows::kChunk) {
                 out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
