@@ -10,6 +10,7 @@
 #include "views/error_message.h"
 #include "views/tree.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QStyle>
 #include <QTextEdit>
@@ -56,6 +57,42 @@ int head_width(const QTreeWidget* list, int column) {
                     QFontMetrics(header->font()).horizontalAdvance(text) + 2 * margin + 2);
 }
 
+constexpr const char* kNameColumn = "olvNameColumn";
+constexpr const char* kNameWidth = "olvNameWidth";
+
+// The name column takes what room the other columns leave, up to the width it would like,
+// and never less than its head.
+void fit_name_column(QTreeWidget* list) {
+    const int label =
+        list->property(kNameColumn).isValid() ? list->property(kNameColumn).toInt() : -1;
+    if (label < 0 || label >= list->columnCount())
+        return;
+    int others = 0;
+    for (int c = 0; c < list->columnCount(); ++c)
+        others += c == label ? 0 : list->columnWidth(c);
+    const int room = list->viewport()->width() - others;
+    const int wanted = list->property(kNameWidth).toInt();
+    const int width = std::max(head_width(list, label), std::min(wanted, room));
+    if (width != list->columnWidth(label))
+        list->setColumnWidth(label, width);
+}
+
+// Fits the name column again whenever the list changes size.
+class NameColumnFit final : public QObject {
+public:
+    explicit NameColumnFit(QTreeWidget* list) : QObject(list), list_(list) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize && watched == list_->viewport())
+            fit_name_column(list_);
+        return false;
+    }
+
+private:
+    QTreeWidget* list_;
+};
+
 // Columns take the width of their head and their widest value, and never less than their
 // usual width: figures are never cut. The name column (`label`, -1 for none) gets what room
 // the window has left up to its widest name, so the figures show without scrolling; in a
@@ -75,16 +112,12 @@ void fit_columns(QTreeWidget* list, const Columns& columns, const QList<QTreeWid
             widest = std::max(widest, metrics.horizontalAdvance(row->text(c)) + padding);
         widths[static_cast<std::size_t>(c)] = std::max(usual, widest);
     }
-    if (label >= 0) {
-        const auto l = static_cast<std::size_t>(label);
-        int others = 0;
-        for (std::size_t c = 0; c < widths.size(); ++c)
-            others += c == l ? 0 : widths[c];
-        const int room = list->viewport()->width() - others;
-        widths[l] = std::max(head_width(list, label), std::min(widths[l], room));
-    }
     for (int c = 0; c < kColumns; ++c)
         list->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+    // Kept for the list's resizes: the window may be laid out after the list was filled.
+    list->setProperty(kNameColumn, label);
+    list->setProperty(kNameWidth, label >= 0 ? widths[static_cast<std::size_t>(label)] : 0);
+    fit_name_column(list);
 }
 
 QTreeWidgetItem* make_row(const QStringList& cells, const Columns& columns) {
@@ -187,6 +220,7 @@ void setup_detail_list(QTreeWidget* list) {
     list->header()->setSectionsMovable(false);
     list->setItemDelegate(new DetailListDelegate(list));
     install_cut_text_tips(list);
+    list->viewport()->installEventFilter(new NameColumnFit(list));
     set_columns(list, {{{QStringLiteral("Date"), 80, kLeft},
                         {QStringLiteral("Time"), 60, kLeft},
                         {QStringLiteral("Billed"), 40, kLeft},
