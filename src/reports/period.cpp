@@ -218,14 +218,12 @@ std::vector<PeriodEntry> period_entries(const Store& store, PeriodScope scope, c
     return out;
 }
 
-PeriodReport period_report(const Store& store, PeriodScope scope, const Period& period,
-                           bool unbilled_only) {
-    PeriodReport report;
+std::vector<std::size_t> report_frame(const Store& store, PeriodScope scope, const Period& period,
+                                      std::string& heading, std::string& first_column,
+                                      std::vector<PeriodRow>& rows) {
     const RecordLists& lists = store.lists;
     const ChildIndex& index = store.children();
     const std::string when = ", " + period_text(period, store.date_mask);
-
-    // The children of the scope in tree order, by list index.
     std::vector<std::size_t> children;
     const auto all = [](std::size_t n) {
         std::vector<std::size_t> v(n);
@@ -235,44 +233,53 @@ PeriodReport period_report(const Store& store, PeriodScope scope, const Period& 
     };
     switch (scope.kind) {
     case RecordKind::User:
-        report.heading = "Report for User: " +
-                         (scope.index < lists.users.size() ? lists.users[scope.index].userID : "") +
-                         when;
-        report.first_column = "Client";
+        heading = "Report for User: " +
+                  (scope.index < lists.users.size() ? lists.users[scope.index].userID : "") + when;
+        first_column = "Client";
         children = all(lists.clients.size());
         for (const std::size_t c : children)
-            report.rows.push_back({lists.clients[c].client_name, {}});
+            rows.push_back({lists.clients[c].client_name, {}});
         break;
     case RecordKind::Client:
-        report.heading = "Report for Client: " + lists.clients[scope.index].client_name + when;
-        report.first_column = "Project";
+        heading = "Report for Client: " + lists.clients[scope.index].client_name + when;
+        first_column = "Project";
         children = index.projects_of_client(scope.index);
         for (const std::size_t p : children)
-            report.rows.push_back({lists.projects[p].project_title, {}});
+            rows.push_back({lists.projects[p].project_title, {}});
         break;
     case RecordKind::Project:
-        report.heading = "Report for Project: " + lists.projects[scope.index].project_title + when;
-        report.first_column = "Objective";
+        heading = "Report for Project: " + lists.projects[scope.index].project_title + when;
+        first_column = "Objective";
         children = index.objectives_of_project(scope.index);
         for (const std::size_t o : children)
-            report.rows.push_back({lists.objectives[o].ob_title, {}});
+            rows.push_back({lists.objectives[o].ob_title, {}});
         break;
     case RecordKind::Objective:
-        report.heading = "Report for Objective: " + lists.objectives[scope.index].ob_title + when;
-        report.first_column = "Task";
+        heading = "Report for Objective: " + lists.objectives[scope.index].ob_title + when;
+        first_column = "Task";
         children = index.tasks_of_objective(scope.index);
         for (const std::size_t t : children)
-            report.rows.push_back({lists.tasks[t].task_title, {}});
+            rows.push_back({lists.tasks[t].task_title, {}});
         break;
     case RecordKind::Task:
-        report.heading = "Report for Task: " + lists.tasks[scope.index].task_title + when;
-        report.first_column = "Task";
+        heading = "Report for Task: " + lists.tasks[scope.index].task_title + when;
+        first_column = "Task";
         children = {scope.index};
-        report.rows.push_back({lists.tasks[scope.index].task_title, {}});
+        rows.push_back({lists.tasks[scope.index].task_title, {}});
         break;
     case RecordKind::None:
-        return report;
+        break;
     }
+    return children;
+}
+
+PeriodReport period_report(const Store& store, PeriodScope scope, const Period& period,
+                           bool unbilled_only) {
+    PeriodReport report;
+    if (scope.kind == RecordKind::None)
+        return report;
+    const std::vector<std::size_t> children =
+        report_frame(store, scope, period, report.heading, report.first_column, report.rows);
 
     std::size_t list_size = 0;
     for (const std::size_t c : children)

@@ -104,6 +104,12 @@ struct PeriodReport {
     std::vector<PeriodEntry> entries;
 };
 
+// The heading, the name of the first column and an empty row per child of the scope in tree order
+// (the task itself for a task); returns those children by list index. Nothing for no scope.
+std::vector<std::size_t> report_frame(const Store& store, PeriodScope scope, const Period& period,
+                                      std::string& heading, std::string& first_column,
+                                      std::vector<PeriodRow>& rows);
+
 // One row per child of the scope in tree order (the task itself for a task), with the totals of
 // its entries in the period, then the totals and the entries themselves.
 PeriodReport period_report(const Store& store, PeriodScope scope, const Period& period,

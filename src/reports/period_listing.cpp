@@ -81,53 +81,7 @@ std::size_t row_record(const Chain& c, RecordKind scope) {
 
 // The heading, the first column's name and the rows, one per child of the scope in tree order.
 std::vector<std::size_t> frame(const Store& store, PeriodListing& out) {
-    const RecordLists& lists = store.lists;
-    const ChildIndex& index = store.children();
-    const std::string when = ", " + period_text(out.period, store.date_mask);
-    std::vector<std::size_t> children;
-    const PeriodScope scope = out.scope;
-    switch (scope.kind) {
-    case RecordKind::User:
-        out.heading = "Report for User: " +
-                      (scope.index < lists.users.size() ? lists.users[scope.index].userID : "") +
-                      when;
-        out.first_column = "Client";
-        for (std::size_t c = 0; c < lists.clients.size(); ++c) {
-            children.push_back(c);
-            out.rows.push_back({lists.clients[c].client_name, {}});
-        }
-        break;
-    case RecordKind::Client:
-        out.heading = "Report for Client: " + lists.clients[scope.index].client_name + when;
-        out.first_column = "Project";
-        children = index.projects_of_client(scope.index);
-        for (const std::size_t p : children)
-            out.rows.push_back({lists.projects[p].project_title, {}});
-        break;
-    case RecordKind::Project:
-        out.heading = "Report for Project: " + lists.projects[scope.index].project_title + when;
-        out.first_column = "Objective";
-        children = index.objectives_of_project(scope.index);
-        for (const std::size_t o : children)
-            out.rows.push_back({lists.objectives[o].ob_title, {}});
-        break;
-    case RecordKind::Objective:
-        out.heading = "Report for Objective: " + lists.objectives[scope.index].ob_title + when;
-        out.first_column = "Task";
-        children = index.tasks_of_objective(scope.index);
-        for (const std::size_t t : children)
-            out.rows.push_back({lists.tasks[t].task_title, {}});
-        break;
-    case RecordKind::Task:
-        out.heading = "Report for Task: " + lists.tasks[scope.index].task_title + when;
-        out.first_column = "Task";
-        children = {scope.index};
-        out.rows.push_back({lists.tasks[scope.index].task_title, {}});
-        break;
-    case RecordKind::None:
-        break;
-    }
-    return children;
+    return report_frame(store, out.scope, out.period, out.heading, out.first_column, out.rows);
 }
 
 std::uint64_t mix(Key key, bool billed, std::int64_t seconds) {

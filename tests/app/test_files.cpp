@@ -4,6 +4,7 @@
 #include "app/file_commands.h"
 #include "app_fixture.h"
 #include "file_bytes.h"
+#include "progress_cancel.h"
 #include "test_registry.h"
 #include "views/progress.h"
 #include "views/tree.h"
@@ -150,20 +151,10 @@ private slots:
         const QByteArray before = contents(theirs);
         run_timer(*f, 3);
         f->prompter.open_name = theirs;
-        Progress::show_after_ms = 0;
-        bool seen = false;
-        QTimer::singleShot(0, [&seen] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QProgressDialog*>(w);
-                    dialog && dialog->isVisible()) {
-                    seen = true;
-                    dialog->cancel();
-                }
-        });
+        ProgressCancel cancel;
         command(*f, id::FileOpen);
-        Progress::show_after_ms = 500;
 
-        QVERIFY(seen);
+        QVERIFY(cancel.seen());
         QVERIFY(f->messages().isEmpty());
         QCOMPARE(f->app->database_path(), f->default_db());
         QCOMPARE(f->setting(QStringLiteral("Default Database")), f->default_db());
@@ -406,20 +397,10 @@ private slots:
             make_theirs(*f, target);
         const QByteArray before = contents(target);
         f->prompter.file_name = target;
-        Progress::show_after_ms = 0;
-        bool seen = false;
-        QTimer::singleShot(0, [&seen] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QProgressDialog*>(w);
-                    dialog && dialog->isVisible()) {
-                    seen = true;
-                    dialog->cancel();
-                }
-        });
+        ProgressCancel cancel;
         command(*f, id::FileSaveAs);
-        Progress::show_after_ms = 500;
 
-        QVERIFY(seen);
+        QVERIFY(cancel.seen());
         QCOMPARE(f->messages(),
                  existing ? QStringList{target + " already exists.\nDo you want to replace it?"}
                           : QStringList());

@@ -10,6 +10,7 @@
 #include "print/print_view.h"
 #include "print/report_page.h"
 #include "print/table.h"
+#include "progress_cancel.h"
 #include "reports/format.h"
 #include "reports/period_fixture.h"
 #include "test_print_fixture.h"
@@ -314,22 +315,13 @@ private slots:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         ScriptedPrompter prompter;
-        Progress::show_after_ms = 0;
-        bool seen = false;
-        QTimer::singleShot(0, [&seen] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QProgressDialog*>(w);
-                    dialog && dialog->isVisible()) {
-                    seen = true;
-                    dialog->cancel();
-                }
-        });
+        ProgressCancel cancel;
         int pages_drawn = 0;
         const PrintOutcome outcome = print_pages(nullptr, prompter, printer, [&](Page& page) {
             print_period_report(page, f.store, "10/12/2026", report);
             pages_drawn = page.page_count();
         });
-        QVERIFY(seen);
+        QVERIFY(cancel.seen());
         QCOMPARE(outcome, PrintOutcome::Cancelled);
         QVERIFY(pages_drawn < 10);
         QVERIFY(!QFile::exists(pdf));
